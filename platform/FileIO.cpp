@@ -1,0 +1,164 @@
+#include "platform/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+
+#include "platform/VbError.h"
+
+namespace plat {
+namespace {
+
+std::mutex g_faultMutex;
+WriteFaults g_faults;
+std::int64_t g_bytesWritten = 0;
+
+// Returns how many of `wanted` bytes the fault seam lets through.
+std::size_t AllowedBytes(std::size_t wanted) {
+    std::lock_guard lock(g_faultMutex);
+    if (g_faults.failAfterBytes < 0) return wanted;
+    std::int64_t left = g_faults.failAfterBytes - g_bytesWritten;
+    if (left < 0) left = 0;
+    std::size_t allowed = static_cast<std::size_t>(left) < wanted ? static_cast<std::size_t>(left) : wanted;
+    g_bytesWritten += static_cast<std::int64_t>(allowed);
+    return allowed;
+}
+
+bool RenameRefused() {
+    std::lock_guard lock(g_faultMutex);
+    return g_faults.refuseRename;
+}
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+void SyncFolder(const std::string& folder) {
+    int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+}  // namespace
+
+void SetWriteFaults(const WriteFaults& faults) {
+    std::lock_guard lock(g_faultMutex);
+    g_faults = faults;
+    g_bytesWritten = 0;
+}
+
+void ClearWriteFaults() { SetWriteFaults(WriteFaults{}); }
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    if (!FileExists(path)) return std::nullopt;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
+}
+
+std::string ReadFileOrRaise(const std::string& path) {
+    if (!FileExists(path)) vb::Raise(vb::errFileNotFound);
+    auto content = ReadWholeFile(path);
+    if (!content) vb::Raise(vb::errPathFileAccess);
+    return std::move(*content);
+}
+
+AtomicFile::AtomicFile(std::string target, mode_t mode) : target_(std::move(target)) {
+    std::string folder = FolderOf(target_);
+    struct stat fst {};
+    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) vb::Raise(vb::errPathNotFound);
+    // The suffix never ends in ".vdb" or ".vdb.BACKUP", so no listing takes a
+    // leftover for a user file or a backup.
+    temp_ = target_ + ".~tmp-XXXXXX";
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0) {
+        temp_.clear();
+        vb::Raise(vb::errPathFileAccess);
+    }
+    struct stat tst {};
+    mode_t bits = (::stat(target_.c_str(), &tst) == 0) ? (tst.st_mode & 07777) : mode;
+    ::fchmod(fd_, bits);
+}
+
+AtomicFile::~AtomicFile() { Abandon(); }
+
+void AtomicFile::Write(std::string_view bytes) {
+    if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
+    std::size_t allowed = AllowedBytes(bytes.size());
+    const char* p = bytes.data();
+    std::size_t left = allowed;
+    while (left > 0) {
+        ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            vb::Raise(vb::errPathFileAccess);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (allowed < bytes.size()) vb::Raise(vb::errPathFileAccess);  // the seam's "disk full"
+}
+
+void AtomicFile::Commit() {
+    if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
+    bool ok = ::fsync(fd_) == 0;
+    ok = (::close(fd_) == 0) && ok;
+    fd_ = -1;
+    if (ok && !RenameRefused()) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+    else ok = false;
+    if (!ok) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        vb::Raise(vb::errPathFileAccess);
+    }
+    temp_.clear();
+    SyncFolder(FolderOf(target_));
+}
+
+void AtomicFile::Abandon() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+void ReplaceFile(const std::string& target, std::string_view content, mode_t mode) {
+    AtomicFile file(target, mode);
+    file.Write(content);
+    file.Commit();
+}
+
+}  // namespace plat

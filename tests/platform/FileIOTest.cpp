@@ -1,0 +1,110 @@
+#include "platform/FileIO.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempDir.h"
+#include "platform/VbError.h"
+
+namespace {
+
+using qpmtest::ReadBytes;
+using qpmtest::TempDir;
+using qpmtest::WriteBytes;
+
+size_t FilesIn(const std::filesystem::path& dir) {
+    size_t n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+}
+
+TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    auto target = dir.file("data.vdb");
+    WriteBytes(target, "old content");
+    plat::ReplaceFile(target, std::string("new\0content", 11));
+    EXPECT_EQ(ReadBytes(target), std::string("new\0content", 11));
+    EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, NewFileIsOwnerOnlyAndExistingModeIsKept) {
+    TempDir dir;
+    auto fresh = dir.file("fresh");
+    plat::ReplaceFile(fresh, "x");
+    EXPECT_EQ(std::filesystem::status(fresh).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    auto shared = dir.file("shared");
+    WriteBytes(shared, "a");
+    std::filesystem::permissions(shared, std::filesystem::perms::owner_all | std::filesystem::perms::group_read);
+    plat::ReplaceFile(shared, "b");
+    EXPECT_EQ(std::filesystem::status(shared).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all | std::filesystem::perms::group_read);
+}
+
+TEST(AtomicFile, InjectedFaultsLeaveTheOldFileByteIdentical) {
+    struct Case {
+        const char* name;
+        plat::WriteFaults faults;
+    };
+    const Case cases[] = {
+        {"disk full before any byte", {0, false}},
+        {"disk full midway", {5, false}},
+        {"rename refused", {-1, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        auto target = dir.file("user.vdb");
+        WriteBytes(target, "precious old bytes");
+        {
+            plat::ScopedWriteFaults faults(c.faults);
+            try {
+                plat::ReplaceFile(target, "replacement that must not land");
+                FAIL() << "the write should have failed";
+            } catch (const vb::VbError& e) {
+                EXPECT_EQ(e.Number(), vb::errPathFileAccess);
+            }
+        }
+        EXPECT_EQ(ReadBytes(target), "precious old bytes");
+        EXPECT_EQ(FilesIn(dir.path()), 1u) << "temporary file left behind";
+    }
+}
+
+TEST(AtomicFile, MissingFolderRaisesPathNotFound) {
+    TempDir dir;
+    try {
+        plat::ReplaceFile(dir.file("no/such/folder/file"), "x");
+        FAIL();
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.Number(), vb::errPathNotFound);
+    }
+}
+
+TEST(AtomicFile, AbandonedWriterKeepsTarget) {
+    TempDir dir;
+    auto target = dir.file("t");
+    WriteBytes(target, "keep");
+    {
+        plat::AtomicFile f(target);
+        f.Write("half");
+    }
+    EXPECT_EQ(ReadBytes(target), "keep");
+    EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+TEST(ReadWholeFile, MissingFileAndFolderGiveNothing) {
+    TempDir dir;
+    EXPECT_FALSE(plat::ReadWholeFile(dir.file("absent")).has_value());
+    EXPECT_FALSE(plat::ReadWholeFile(dir.path().string()).has_value());
+    EXPECT_FALSE(plat::FileExists(dir.path().string()));
+    try {
+        plat::ReadFileOrRaise(dir.file("absent"));
+        FAIL();
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.Number(), vb::errFileNotFound);
+    }
+}
+
+}  // namespace
