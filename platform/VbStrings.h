@@ -1,0 +1,46 @@
+#pragma once
+// The string and number conversions of the original runtime that stored
+// files and texts depend on. Strings are code-page bytes (one byte per
+// character), so lengths and positions are byte counts.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vb {
+
+// Removes blanks (0x20 only) from both ends / the left / the right.
+std::string Trim(std::string_view s);
+std::string LTrim(std::string_view s);
+std::string RTrim(std::string_view s);
+
+// Decimal text with a leading blank for values >= 0: Str(69) = " 69",
+// Str(-5) = "-5".
+std::string Str(std::int64_t n);
+std::string Str(double d);
+// Decimal text without the blank: CStr(69) = "69".
+std::string CStr(std::int64_t n);
+std::string CStr(double d);
+
+// The leading number of a text: blanks, tabs and LF are skipped anywhere;
+// sign, digits, ".", an E or D exponent, &H and &O prefixes. No number gives 0.
+double Val(std::string_view s);
+
+// Round half to even; raise run-time error 6 (overflow) when out of range.
+std::int32_t CLng(double d);
+std::int16_t CInt(double d);
+// CLng/CInt of a text: its number (as the runtime converts a numeric text;
+// a text that is no number raises 13, type mismatch).
+std::int32_t CLng(std::string_view s);
+std::int16_t CInt(std::string_view s);
+
+// 1-based InStr: position of `what` in `s` from `start`, 0 when absent.
+// An empty `what` gives `start` when start <= len(s) + 1.
+std::int64_t InStr(std::int64_t start, std::string_view s, std::string_view what);
+// 1-based Mid: `length` < 0 means to the end.
+std::string Mid(std::string_view s, std::int64_t start, std::int64_t length = -1);
+std::string Left(std::string_view s, std::int64_t length);
+std::string Right(std::string_view s, std::int64_t length);
+// Replaces every occurrence of `from` by `to` (left to right, non-overlapping).
+std::string Replace(std::string_view s, std::string_view from, std::string_view to);
+
+}  // namespace vb
