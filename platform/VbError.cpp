@@ -15,6 +15,7 @@ std::string StandardDescription(long number) {
         case errPathFileAccess: return "Path/File access error";
         case errPathNotFound: return "Path not found";
         case errObjectNotSet: return "Object variable or With block variable not set";
+        case errCantCreateObject: return "ActiveX component can't create object";
         default: return "Application-defined or object-defined error";
     }
 }

@@ -20,6 +20,7 @@ enum ErrorNumber : long {
     errPathFileAccess = 75,
     errPathNotFound = 76,
     errObjectNotSet = 91,
+    errCantCreateObject = 429,
 };
 
 // The runtime's standard description for an error number ("Overflow" for 6).
