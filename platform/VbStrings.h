@@ -21,8 +21,15 @@ std::string Str(double d);
 std::string CStr(std::int64_t n);
 std::string CStr(double d);
 
+// Decimal numbers use "." whatever the process locale, with up to 15
+// significant digits: CStr(0.5) = "0.5", Str(0.5) = " .5", CStr(1E+20) =
+// "1E+20".
+
 // The leading number of a text: blanks, tabs and LF are skipped anywhere;
 // sign, digits, ".", an E or D exponent, &H and &O prefixes. No number gives 0.
+// &H/&O literals are signed 32-bit values (Val("&HFFFFFFFF") = -1). Raises 6
+// (overflow) for a number beyond the double range or an &H/&O literal wider
+// than 32 bits.
 double Val(std::string_view s);
 
 // Round half to even; raise run-time error 6 (overflow) when out of range.
@@ -32,6 +39,9 @@ std::int16_t CInt(double d);
 // a text that is no number raises 13, type mismatch).
 std::int32_t CLng(std::string_view s);
 std::int16_t CInt(std::string_view s);
+
+// The text functions raise 5 (invalid procedure call) for a start below 1 or a
+// negative Left/Right length, as the runtime does.
 
 // 1-based InStr: position of `what` in `s` from `start`, 0 when absent.
 // An empty `what` gives `start` when start <= len(s) + 1.
