@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/CodePage.h"
 #include "platform/VbError.h"
 
 namespace vb {
@@ -309,6 +310,10 @@ std::string Right(std::string_view s, std::int64_t length) {
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, s.size()));
     return std::string(s.substr(s.size() - n));
 }
+
+std::string UCase(std::string_view s) { return plat::AnsiCodePage().UCase(s); }
+
+std::string LCase(std::string_view s) { return plat::AnsiCodePage().LCase(s); }
 
 std::string Replace(std::string_view s, std::string_view from, std::string_view to) {
     if (from.empty()) {

@@ -50,6 +50,11 @@ std::int64_t InStr(std::int64_t start, std::string_view s, std::string_view what
 std::string Mid(std::string_view s, std::int64_t start, std::int64_t length = -1);
 std::string Left(std::string_view s, std::int64_t length);
 std::string Right(std::string_view s, std::int64_t length);
+// Upper / lower case through the current ANSI code page (plat::AnsiCodePage):
+// UCase("\xE9t\xE9") = "\xC9T\xC9" in cp1252.
+std::string UCase(std::string_view s);
+std::string LCase(std::string_view s);
+
 // Replaces every occurrence of `from` by `to` (left to right, non-overlapping).
 std::string Replace(std::string_view s, std::string_view from, std::string_view to);
 
