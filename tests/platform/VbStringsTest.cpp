@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
+#include "TempDir.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
 
@@ -68,14 +72,33 @@ TEST(StrAndCStr, DoublesUseFifteenSignificantDigitsWithoutTrailingZeros) {
     }
 }
 
+// A program with a user interface sets the process locale from the
+// environment; numbers in stored texts must still use ".".
 TEST(StrAndCStr, DecimalPointDoesNotFollowTheProcessLocale) {
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = old ? old : "C";
+    qpmtest::TempDir dir;
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
-        GTEST_SKIP() << "no German locale installed";
+        // No German locale installed: compile one into a private folder.
+        std::string cmd = "localedef -i de_DE -f UTF-8 '" + dir.file("de_DE.UTF-8") + "' >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) != 0) {
+            GTEST_SKIP() << "no German locale and no localedef";
+        }
+        setenv("LOCPATH", dir.path().c_str(), 1);
+        const char* set = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+        unsetenv("LOCPATH");
+        if (!set) {
+            GTEST_SKIP() << "the German locale could not be loaded";
+        }
     }
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 2.5);
+    EXPECT_STREQ(probe, "2,5");  // the locale really is in effect
     EXPECT_EQ(vb::CStr(2.5), "2.5");
+    EXPECT_EQ(vb::Str(-0.25), "-.25");
     EXPECT_DOUBLE_EQ(vb::Val("2.5"), 2.5);
+    EXPECT_DOUBLE_EQ(vb::Val("2,5"), 2);
+    EXPECT_EQ(vb::CLng(std::string_view("2.5E1")), 25);
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
