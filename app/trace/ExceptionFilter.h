@@ -1,0 +1,64 @@
+#pragma once
+// Processor and system exceptions as run-time errors of the program.
+//
+// A raised exception (RaiseException, the About window's test button) goes
+// through zeltExceptionFilter synchronously and becomes run-time error
+// (code And &H8EF) Or 10000 with source "zeltExceptionFilter", which takes
+// the normal traced path to the report.
+//
+// A real processor fault (SIGSEGV, SIGFPE, SIGILL, SIGBUS) is never turned
+// into a C++ throw: the signal handler, with async-signal-safe calls only,
+// writes a report of what the call stack holds to a file in the private
+// folder and starts the program again in report-only mode (the file named by
+// QUELLON_CRASH_REPORT); the faulting process then ends.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace trace {
+
+struct ExceptionRecord {
+    std::uint32_t ExceptionCode = 0;
+    std::uint32_t ExceptionFlags = 0;
+    const ExceptionRecord* ExceptionRecordChain = nullptr;  // the exception this one was raised in, or null
+    const void* ExceptionAddress = nullptr;
+    std::uint32_t NumberParameters = 0;
+    std::array<std::uintptr_t, 15> ExceptionInformation{};
+};
+
+struct ExceptionPointers {
+    const trace::ExceptionRecord* Record = nullptr;
+    const void* ContextRecord = nullptr;
+};
+
+std::string GetExceptionName(std::uint32_t code);
+long ExceptionErrorNumber(std::uint32_t code);
+
+// Raises the run-time error of the innermost record of the chain; never
+// returns normally.
+[[noreturn]] long zeltExceptionFilter(const ExceptionPointers* pointers);
+[[noreturn]] void RaiseException(std::uint32_t code, std::uint32_t flags, std::uint32_t numberOfArguments,
+                                 const std::uintptr_t* arguments);
+
+// The floating division of the runtime: a zero divisor raises run-time error
+// 11 (IEEE division would give an infinity).
+double FloatDivide(double dividend, double divisor);
+
+// The exception code a fault signal stands for.
+std::uint32_t SignalExceptionCode(int signal, int signalCode, bool onStackGuard);
+
+inline constexpr const char* kCrashReportEnv = "QUELLON_CRASH_REPORT";
+
+// Where a fault report goes and which program the handler starts to show it
+// (the program's own executable). Until this is called InitErrorTrace installs
+// no signal handlers, so test programs keep their default fault behaviour.
+void ConfigureCrashRestart(const std::string& restartProgram, const std::string& reportFolder);
+// Installs the fault handlers (when configured) and the terminate backstop.
+void InstallExceptionFilter();
+
+// Report-only start: when QUELLON_CRASH_REPORT names a report file, its text
+// becomes ErrorMessage, is shown through the error hooks, the file is removed
+// and the program ends. Returns false (and does nothing) otherwise.
+bool RunReportOnlyIfRequested();
+
+}  // namespace trace

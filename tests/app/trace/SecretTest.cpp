@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TraceFixture.h"
+#include "app/trace/Trace.h"
+#include "platform/VbError.h"
+
+namespace modSecrets {
+
+trace::Secret CurUsPasw = "5F4DCC3B5AA765D61D8327DEB882CF99";
+trace::Secret FrmPaswEnetered = "typed-plain-text";
+trace::Secret LastGenPasw = "Gen3r4tedPw";
+std::string CurUser = "alice";
+
+std::string DumpModuleVars() {
+    return trace::DumpVariable("CurUser", CurUser) + trace::DumpVariable("CurUsPasw", CurUsPasw) +
+           trace::DumpVariable("FrmPaswEnetered", FrmPaswEnetered) + trace::DumpVariable("LastGenPasw", LastGenPasw);
+}
+
+// A field setter: the new value travels as a plain-looking parameter.
+void SetField(const std::string& FieldName, const trace::Secret& NewValue) {
+    TRACE_MOD(modSecrets, "SetField", TV(FieldName), TV(NewValue));
+    vb::Raise(vb::errSubscript);
+}
+
+void SaveRecord(const trace::Secret& Pasw) {
+    TRACE_MOD(modSecrets, "SaveRecord", TV(Pasw));
+    trace::Secret key = "D41D8CD98F00B204E9800998ECF8427E" + Pasw.str();
+    TRACE_LOCAL(key);
+    trace::Secret login = "alice@example.org";
+    TRACE_LOCAL(login);
+    trace::Secret description = "safe combination 31-24-11";
+    TRACE_LOCAL(description);
+    SetField("Password", trace::Secret("correct horse battery"));
+}
+
+}  // namespace modSecrets
+
+namespace {
+
+class frmSecret : public trace::Traced {
+public:
+    const char* TraceName() const override { return "frmSecret"; }
+    void cmdOK_Click() try {
+        TRACE("cmdOK_Click");
+        modSecrets::SaveRecord(modSecrets::CurUsPasw);
+    }
+    TRACE_BOUNDARY
+};
+
+using SecretReport = tracetest::TraceTest;
+
+TEST_F(SecretReport, ReportHoldsNoSecretWhereverItIsHeld) {
+    trace::RegisterGlobals(trace::GlobalSection::ModMain, [] { return modSecrets::DumpModuleVars(); });
+    frmSecret form;
+    ExpectEnds([&] { form.cmdOK_Click(); });
+    const std::string& r = trace::ErrorMessage;
+    ASSERT_NE(r.find("Block Name: SetField"), std::string::npos);
+    for (const char* secret : {"5F4DCC3B5AA765D61D8327DEB882CF99", "typed-plain-text", "Gen3r4tedPw",
+                               "D41D8CD98F00B204E9800998ECF8427E", "alice@example.org", "31-24-11", "correct horse"})
+        EXPECT_EQ(r.find(secret), std::string::npos) << secret;
+    // The variables are still there, with their names.
+    EXPECT_NE(r.find("<CurUsPasw>{Hidden}</CurUsPasw>"), std::string::npos);
+    EXPECT_NE(r.find("<NewValue>{Hidden}</NewValue>"), std::string::npos);
+    EXPECT_NE(r.find("<CurUser>alice</CurUser>"), std::string::npos);
+}
+
+TEST(Secret, KeepsItsBytesForTheCode) {
+    trace::Secret a = "pw";
+    trace::Secret b = a;
+    EXPECT_EQ(b.str(), "pw");
+    trace::Secret c = std::move(a);
+    EXPECT_TRUE(a.empty());  // NOLINT: a moved-from Secret is wiped
+    EXPECT_EQ(c, b);
+    c.clear();
+    EXPECT_TRUE(c.empty());
+}
+
+}  // namespace
