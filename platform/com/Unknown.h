@@ -76,5 +76,13 @@ template <typename T>
 constexpr const IID& IidOf() {
     return T::iid;
 }
+template <>
+constexpr const IID& IidOf<IUnknown>() {
+    return IID_IUnknown;
+}
+template <>
+constexpr const IID& IidOf<IClassFactory>() {
+    return IID_IClassFactory;
+}
 
 }  // namespace com
