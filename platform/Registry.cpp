@@ -1,0 +1,828 @@
+#include "platform/Registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <set>
+
+#include "platform/FileIO.h"
+#include "platform/SystemFolder.h"
+#include "platform/VbError.h"
+
+namespace plat {
+namespace {
+
+constexpr std::string_view kHeader = "QuellonPM registry hive 1";
+constexpr std::string_view kRunKey = "software\\microsoft\\windows\\currentversion\\run";
+
+// ---------------------------------------------------------------- reporting
+
+std::mutex g_reportMutex;
+RegistryReporter g_reporter;
+std::set<std::string> g_reported;
+
+void Report(const std::string& message) {
+    RegistryReporter reporter;
+    {
+        std::lock_guard lock(g_reportMutex);
+        reporter = g_reporter;
+    }
+    if (reporter) {
+        reporter(message);
+    } else {
+        std::fprintf(stderr, "QuellonPM registry: %s\n", message.c_str());
+    }
+}
+
+void ReportDamageOnce(const std::string& path) {
+    {
+        std::lock_guard lock(g_reportMutex);
+        if (!g_reported.insert(path).second) return;
+    }
+    Report("the hive file " + path + " is damaged; only its well-formed lines are read");
+}
+
+// ---------------------------------------------------------------- names
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Folded(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+// The key path without leading and trailing backslashes; nothing when a part
+// in the middle is empty, a part is longer than 255 bytes or it holds a NUL.
+std::optional<std::string> NormalizeKey(std::string_view key) {
+    while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+    std::size_t partLen = 0;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        char c = key[i];
+        if (c == '\0') return std::nullopt;
+        if (c == '\\') {
+            if (partLen == 0) return std::nullopt;
+            partLen = 0;
+        } else if (++partLen > 255) {
+            return std::nullopt;
+        }
+    }
+    return std::string(key);
+}
+
+bool IsRunKey(Hive hive, const std::string& normalizedKey) {
+    return hive == Hive::LocalMachine && EqualFolded(normalizedKey, kRunKey);
+}
+
+// The Run key and the keys above it always exist: the autostart folder backs them.
+bool IsRunKeyOrParent(Hive hive, const std::string& normalizedKey) {
+    if (hive != Hive::LocalMachine) return false;
+    std::string k = Folded(normalizedKey);
+    if (k.empty()) return true;
+    return k == kRunKey || (kRunKey.size() > k.size() && kRunKey.substr(0, k.size()) == k && kRunKey[k.size()] == '\\');
+}
+
+// ---------------------------------------------------------------- escaping
+
+bool NeedsEscape(unsigned char c) { return c == '%' || c < 0x20 || c == 0x7F; }
+
+std::string Escape(std::string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(s.size());
+    for (char ch : s) {
+        auto c = static_cast<unsigned char>(ch);
+        if (NeedsEscape(c)) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<std::string> Unescape(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c == '%') {
+            if (i + 2 >= s.size()) return std::nullopt;
+            int hi = HexValue(s[i + 1]);
+            int lo = HexValue(s[i + 2]);
+            if (hi < 0 || lo < 0) return std::nullopt;
+            out += static_cast<char>((hi << 4) | lo);
+            i += 2;
+        } else if (NeedsEscape(c)) {
+            return std::nullopt;  // a raw control byte: the line was not written by us
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- the hive in memory
+
+struct Value {
+    std::string name;
+    RegValue data;
+};
+
+struct Key {
+    std::string path;  // as first written
+    std::vector<Value> values;
+};
+
+struct HiveData {
+    std::map<std::string, Key> keys;  // by folded path
+
+    Key& Create(const std::string& path) {
+        // Parents first, as the registry creates them.
+        std::size_t pos = 0;
+        while ((pos = path.find('\\', pos)) != std::string::npos) {
+            std::string parent = path.substr(0, pos);
+            keys.try_emplace(Folded(parent), Key{parent, {}});
+            ++pos;
+        }
+        return keys.try_emplace(Folded(path), Key{path, {}}).first->second;
+    }
+    Key* Find(const std::string& path) {
+        auto it = keys.find(Folded(path));
+        return it == keys.end() ? nullptr : &it->second;
+    }
+    // Removes the key and its subkeys; false when it did not exist.
+    bool Remove(const std::string& path) {
+        std::string folded = Folded(path);
+        bool found = keys.erase(folded) > 0;
+        std::string prefix = folded + '\\';
+        for (auto it = keys.lower_bound(prefix); it != keys.end() && it->first.compare(0, prefix.size(), prefix) == 0;)
+            it = keys.erase(it);
+        return found;
+    }
+};
+
+Value* FindValue(Key& key, std::string_view name) {
+    for (Value& v : key.values)
+        if (EqualFolded(v.name, name)) return &v;
+    return nullptr;
+}
+
+void SetValue(Key& key, std::string_view name, RegValue data) {
+    if (Value* v = FindValue(key, name)) {
+        v->data = std::move(data);
+    } else {
+        key.values.push_back(Value{std::string(name), std::move(data)});
+    }
+}
+
+bool RemoveValue(Key& key, std::string_view name) {
+    auto it =
+        std::find_if(key.values.begin(), key.values.end(), [&](const Value& v) { return EqualFolded(v.name, name); });
+    if (it == key.values.end()) return false;
+    key.values.erase(it);
+    return true;
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t tab = line.find('\t', start);
+        if (tab == std::string_view::npos) {
+            fields.push_back(line.substr(start));
+            return fields;
+        }
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+}
+
+bool ParseDecimal(std::string_view s, std::uint32_t& out) {
+    if (s.empty() || s.size() > 10) return false;
+    std::uint64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (v > 0xFFFFFFFFull) return false;
+    out = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+// One record line into the hive; false when it is malformed.
+bool ParseLine(std::string_view line, HiveData& hive) {
+    auto fields = SplitTabs(line);
+    if (fields.empty() || fields[0].size() != 1) return false;
+    char kind = fields[0][0];
+    if (kind == 'K' && fields.size() == 2) {
+        auto key = Unescape(fields[1]);
+        if (!key) return false;
+        auto norm = NormalizeKey(*key);
+        if (!norm || norm->empty() || *norm != *key) return false;
+        hive.Create(*norm);
+        return true;
+    }
+    if ((kind == 'S' || kind == 'D') && fields.size() == 4) {
+        auto key = Unescape(fields[1]);
+        auto name = Unescape(fields[2]);
+        if (!key || !name) return false;
+        auto norm = NormalizeKey(*key);
+        if (!norm || *norm != *key) return false;
+        RegValue data;
+        if (kind == 'S') {
+            auto text = Unescape(fields[3]);
+            if (!text) return false;
+            data = std::move(*text);
+        } else {
+            std::uint32_t n = 0;
+            if (!ParseDecimal(fields[3], n)) return false;
+            data = n;
+        }
+        // Values of the hive itself live under the empty key.
+        SetValue(hive.Create(*norm), *name, std::move(data));
+        return true;
+    }
+    return false;
+}
+
+struct Loaded {
+    HiveData data;
+    bool exists = false;
+    bool damaged = false;
+    bool unreadable = false;
+    std::string raw;
+};
+
+std::string HivePath(const std::string& root, Hive hive) { return root + "/" + HiveName(hive) + ".hive"; }
+
+Loaded Load(const std::string& path) {
+    Loaded l;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) l.unreadable = true;
+        return l;
+    }
+    l.exists = true;
+    auto content = ReadWholeFile(path);
+    if (!content) {
+        l.unreadable = true;
+        return l;
+    }
+    l.raw = std::move(*content);
+    std::string_view rest(l.raw);
+    bool first = true;
+    while (!rest.empty()) {
+        std::size_t nl = rest.find('\n');
+        if (nl == std::string_view::npos) {
+            // An unterminated last line may be cut short: never trust it.
+            l.damaged = true;
+            break;
+        }
+        std::string_view line = rest.substr(0, nl);
+        rest.remove_prefix(nl + 1);
+        if (first) {
+            first = false;
+            if (line == kHeader) continue;
+            // Without our header the file may be anything: still take what
+            // parses, as the header line itself may be what broke.
+            l.damaged = true;
+            ParseLine(line, l.data);
+            continue;
+        }
+        if (!ParseLine(line, l.data)) l.damaged = true;
+    }
+    if (first) l.damaged = true;  // an existing empty file is no hive we wrote
+    if (l.damaged) ReportDamageOnce(path);
+    return l;
+}
+
+std::string Serialize(const HiveData& hive) {
+    std::string out(kHeader);
+    out += '\n';
+    for (const auto& [folded, key] : hive.keys) {
+        std::string path = Escape(key.path);
+        if (!key.path.empty()) {
+            out += "K\t";
+            out += path;
+            out += '\n';
+        }
+        for (const Value& v : key.values) {
+            if (const auto* s = std::get_if<std::string>(&v.data)) {
+                out += "S\t" + path + '\t' + Escape(v.name) + '\t' + Escape(*s) + '\n';
+            } else {
+                out += "D\t" + path + '\t' + Escape(v.name) + '\t' + std::to_string(std::get<std::uint32_t>(v.data)) +
+                       '\n';
+            }
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- files and locks
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+bool MakeFolders(const std::string& path, mode_t mode) {
+    if (path.empty()) return false;
+    std::size_t pos = 0;
+    for (;;) {
+        pos = path.find('/', pos + 1);
+        std::string part = path.substr(0, pos);
+        if (!part.empty() && ::mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
+        if (pos == std::string::npos) break;
+    }
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+class RootLock {
+public:
+    explicit RootLock(const std::string& root) {
+        fd_ = ::open((root + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) return;
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~RootLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+    }
+    RootLock(const RootLock&) = delete;
+    RootLock& operator=(const RootLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Keeps the damaged file's bytes beside it under the first free side name.
+bool KeepSideCopy(const std::string& path, const std::string& raw) {
+    for (int n = 1; n < 10000; ++n) {
+        std::string side = path + ".damaged-" + std::to_string(n);
+        struct stat st {};
+        if (::stat(side.c_str(), &st) == 0) continue;
+        try {
+            ReplaceFile(side, raw, 0600);
+        } catch (const vb::VbError&) {
+            return false;
+        }
+        Report("the damaged hive file " + path + " was kept as " + side + " before it was rewritten");
+        return true;
+    }
+    return false;
+}
+
+// The change reports whether it changed anything; an unchanged hive is not
+// rewritten.
+struct ChangeResult {
+    RegStatus status = RegStatus::Ok;
+    bool changed = false;
+};
+
+RegStatus Modify(Hive hive, const std::function<ChangeResult(HiveData&)>& change) {
+    std::string root = RegistryRoot();
+    if (!MakeFolders(root, 0700)) return RegStatus::IoError;
+    RootLock lock(root);
+    if (!lock.Held()) return RegStatus::IoError;
+    std::string path = HivePath(root, hive);
+    Loaded l = Load(path);
+    if (l.unreadable) return RegStatus::IoError;  // never overwrite what we could not read
+    ChangeResult r = change(l.data);
+    if (r.status != RegStatus::Ok || !r.changed) return r.status;
+    if (l.damaged && !KeepSideCopy(path, l.raw)) return RegStatus::IoError;
+    try {
+        ReplaceFile(path, Serialize(l.data), 0600);
+    } catch (const vb::VbError&) {
+        return RegStatus::IoError;
+    }
+    if (l.damaged) {
+        std::lock_guard g(g_reportMutex);
+        g_reported.erase(path);  // the new file is whole; report any later damage again
+    }
+    return RegStatus::Ok;
+}
+
+// ---------------------------------------------------------------- the Run key
+
+// Printable ASCII without the characters file systems or desktops trip over.
+bool IsSafeFileName(std::string_view name) {
+    if (name.empty() || name.size() > 200) return false;
+    if (name.front() == '.' || name.front() == ' ' || name.back() == ' ') return false;
+    for (char c : name) {
+        auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E) return false;
+        if (std::string_view("/\\:*?\"<>|%").find(c) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
+bool IsUtf8Text(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20 || c == 0x7F) return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = (c >= 0xC2 && c <= 0xDF)   ? 2
+                          : (c >= 0xE0 && c <= 0xEF) ? 3
+                          : (c >= 0xF0 && c <= 0xF4) ? 4
+                                                     : 0;
+        if (len == 0 || i + len > s.size()) return false;
+        std::uint32_t cp = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+        for (std::size_t k = 1; k < len; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+// The command as one Exec argument: quoted when it holds a reserved
+// character, then written with the string escapes of a desktop entry.
+std::string ExecLine(std::string_view command) {
+    constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    bool quote = command.find_first_of(kReserved) != std::string_view::npos;
+    std::string arg;
+    if (quote) arg += '"';
+    for (char c : command) {
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) arg += '\\';
+        if (c == '%') arg += '%';  // a literal percent sign is not a field code
+        arg += c;
+    }
+    if (quote) arg += '"';
+    std::string line;
+    for (char c : arg) {
+        if (c == '\\') line += '\\';
+        line += c;
+    }
+    return line;
+}
+
+// Undoes ExecLine: the arguments of an Exec value, joined by one blank.
+std::optional<std::string> CommandFromExec(std::string_view value) {
+    std::string unescaped;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            char n = value[++i];
+            switch (n) {
+                case 's':
+                    unescaped += ' ';
+                    break;
+                case 'n':
+                    unescaped += '\n';
+                    break;
+                case 't':
+                    unescaped += '\t';
+                    break;
+                case 'r':
+                    unescaped += '\r';
+                    break;
+                case '\\':
+                    unescaped += '\\';
+                    break;
+                default:
+                    unescaped += '\\';
+                    unescaped += n;
+            }
+        } else {
+            unescaped += value[i];
+        }
+    }
+    std::vector<std::string> args;
+    std::size_t i = 0;
+    while (i < unescaped.size()) {
+        while (i < unescaped.size() && (unescaped[i] == ' ' || unescaped[i] == '\t')) ++i;
+        if (i >= unescaped.size()) break;
+        std::string arg;
+        if (unescaped[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < unescaped.size()) {
+                char c = unescaped[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\' && i < unescaped.size()) c = unescaped[i++];
+                arg += c;
+            }
+            if (!closed) return std::nullopt;
+        } else {
+            while (i < unescaped.size() && unescaped[i] != ' ' && unescaped[i] != '\t') arg += unescaped[i++];
+        }
+        std::string plain;
+        for (std::size_t k = 0; k < arg.size(); ++k) {
+            plain += arg[k];
+            if (arg[k] == '%' && k + 1 < arg.size() && arg[k + 1] == '%') ++k;
+        }
+        args.push_back(std::move(plain));
+    }
+    if (args.empty()) return std::nullopt;
+    std::string joined = args[0];
+    for (std::size_t k = 1; k < args.size(); ++k) joined += ' ' + args[k];
+    return joined;
+}
+
+std::string DesktopFile(std::string_view name) { return AutostartFolder() + "/" + std::string(name) + ".desktop"; }
+
+RegStatus RunSet(std::string_view name, const RegValue& value) {
+    if (!IsSafeFileName(name)) return RegStatus::BadName;
+    const auto* command = std::get_if<std::string>(&value);
+    if (!command || command->empty() || !IsUtf8Text(*command)) return RegStatus::BadValue;
+    std::string folder = AutostartFolder();
+    if (!MakeFolders(folder, 0700)) return RegStatus::IoError;
+    std::string entry = "[Desktop Entry]\nType=Application\nName=" + std::string(name) +
+                        "\nExec=" + ExecLine(*command) + "\nX-GNOME-Autostart-enabled=true\n";
+    try {
+        ReplaceFile(DesktopFile(name), entry, 0644);
+    } catch (const vb::VbError&) {
+        return RegStatus::IoError;
+    }
+    return RegStatus::Ok;
+}
+
+std::optional<RegValue> RunQuery(std::string_view name, RegStatus& status) {
+    if (!IsSafeFileName(name)) {
+        status = RegStatus::BadName;
+        return std::nullopt;
+    }
+    std::string path = DesktopFile(name);
+    auto content = ReadWholeFile(path);
+    status = RegStatus::NotFound;
+    if (!content) return std::nullopt;
+    std::string_view rest(*content);
+    bool inEntry = false;
+    while (!rest.empty()) {
+        std::size_t nl = rest.find('\n');
+        std::string_view line = rest.substr(0, nl);
+        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line.front() == '[') {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (inEntry && line.substr(0, 5) == "Exec=") {
+            auto command = CommandFromExec(line.substr(5));
+            if (!command) {
+                status = RegStatus::Damaged;
+                return std::nullopt;
+            }
+            status = RegStatus::Ok;
+            return RegValue{std::move(*command)};
+        }
+    }
+    return std::nullopt;
+}
+
+RegStatus RunDelete(std::string_view name) {
+    if (!IsSafeFileName(name)) return RegStatus::BadName;
+    if (::unlink(DesktopFile(name).c_str()) == 0) return RegStatus::Ok;
+    return errno == ENOENT ? RegStatus::NotFound : RegStatus::IoError;
+}
+
+RegStatus SetAny(Hive hive, std::string_view key, std::string_view name, RegValue value) {
+    auto norm = NormalizeKey(key);
+    if (!norm) return RegStatus::BadName;
+    if (IsRunKey(hive, *norm)) return RunSet(name, value);
+    return Modify(hive, [&](HiveData& h) {
+        Key& k = h.Create(*norm);
+        Value* existing = FindValue(k, name);
+        if (existing && existing->data == value) return ChangeResult{RegStatus::Ok, false};
+        SetValue(k, name, std::move(value));
+        return ChangeResult{RegStatus::Ok, true};
+    });
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- public
+
+const char* HiveName(Hive hive) {
+    switch (hive) {
+        case Hive::ClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case Hive::CurrentUser:
+            return "HKEY_CURRENT_USER";
+        case Hive::LocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+    }
+    return "HKEY_UNKNOWN";
+}
+
+const char* RegStatusText(RegStatus status) {
+    switch (status) {
+        case RegStatus::Ok:
+            return "done";
+        case RegStatus::NotFound:
+            return "no such key or value";
+        case RegStatus::BadName:
+            return "the key or value name is not allowed";
+        case RegStatus::BadValue:
+            return "the key cannot hold this value";
+        case RegStatus::Damaged:
+            return "the hive file is damaged";
+        case RegStatus::IoError:
+            return "the registry files could not be read or written";
+    }
+    return "unknown";
+}
+
+std::string RegistryRoot() {
+    std::string root = Env("QUELLON_REGISTRY_ROOT");
+    if (!root.empty()) {
+        while (root.size() > 1 && root.back() == '/') root.pop_back();
+        return root;
+    }
+    return ConfigHome() + "/QuellonPM/registry";
+}
+
+std::string AutostartFolder() { return ConfigHome() + "/autostart"; }
+
+RegStatus RegCreateKey(Hive hive, std::string_view key) {
+    auto norm = NormalizeKey(key);
+    if (!norm) return RegStatus::BadName;
+    if (norm->empty() || IsRunKeyOrParent(hive, *norm)) return RegStatus::Ok;
+    return Modify(hive, [&](HiveData& h) {
+        if (h.Find(*norm)) return ChangeResult{RegStatus::Ok, false};
+        h.Create(*norm);
+        return ChangeResult{RegStatus::Ok, true};
+    });
+}
+
+bool RegKeyExists(Hive hive, std::string_view key) {
+    auto norm = NormalizeKey(key);
+    if (!norm) return false;
+    if (norm->empty() || IsRunKeyOrParent(hive, *norm)) return true;
+    Loaded l = Load(HivePath(RegistryRoot(), hive));
+    return l.data.Find(*norm) != nullptr;
+}
+
+RegStatus RegSetString(Hive hive, std::string_view key, std::string_view name, std::string_view data) {
+    return SetAny(hive, key, name, RegValue{std::string(data)});
+}
+
+RegStatus RegSetDword(Hive hive, std::string_view key, std::string_view name, std::uint32_t data) {
+    return SetAny(hive, key, name, RegValue{data});
+}
+
+std::optional<RegValue> RegQueryValue(Hive hive, std::string_view key, std::string_view name, RegStatus* status) {
+    RegStatus local = RegStatus::Ok;
+    RegStatus& st = status ? *status : local;
+    auto norm = NormalizeKey(key);
+    if (!norm) {
+        st = RegStatus::BadName;
+        return std::nullopt;
+    }
+    if (IsRunKey(hive, *norm)) return RunQuery(name, st);
+    Loaded l = Load(HivePath(RegistryRoot(), hive));
+    if (l.unreadable) {
+        st = RegStatus::IoError;
+        return std::nullopt;
+    }
+    Key* k = l.data.Find(*norm);
+    Value* v = k ? FindValue(*k, name) : nullptr;
+    st = l.damaged ? RegStatus::Damaged : v ? RegStatus::Ok : RegStatus::NotFound;
+    if (!v) return std::nullopt;
+    return v->data;
+}
+
+std::optional<std::string> RegQueryString(Hive hive, std::string_view key, std::string_view name, RegStatus* status) {
+    auto v = RegQueryValue(hive, key, name, status);
+    if (!v) return std::nullopt;
+    if (auto* s = std::get_if<std::string>(&*v)) return std::move(*s);
+    if (status && *status == RegStatus::Ok) *status = RegStatus::NotFound;
+    return std::nullopt;
+}
+
+RegStatus RegDeleteValue(Hive hive, std::string_view key, std::string_view name) {
+    auto norm = NormalizeKey(key);
+    if (!norm) return RegStatus::BadName;
+    if (IsRunKey(hive, *norm)) return RunDelete(name);
+    return Modify(hive, [&](HiveData& h) {
+        Key* k = h.Find(*norm);
+        if (!k || !RemoveValue(*k, name)) return ChangeResult{RegStatus::NotFound, false};
+        return ChangeResult{RegStatus::Ok, true};
+    });
+}
+
+RegStatus RegDeleteKey(Hive hive, std::string_view key) {
+    auto norm = NormalizeKey(key);
+    if (!norm || norm->empty()) return RegStatus::BadName;
+    return Modify(hive, [&](HiveData& h) {
+        if (!h.Remove(*norm)) return ChangeResult{RegStatus::NotFound, false};
+        return ChangeResult{RegStatus::Ok, true};
+    });
+}
+
+RegBatch& RegBatch::CreateKey(std::string_view key) {
+    changes_.push_back(Change{Op::CreateKey, std::string(key), {}, {}});
+    return *this;
+}
+RegBatch& RegBatch::SetString(std::string_view key, std::string_view name, std::string_view data) {
+    changes_.push_back(Change{Op::SetValue, std::string(key), std::string(name), RegValue{std::string(data)}});
+    return *this;
+}
+RegBatch& RegBatch::SetDword(std::string_view key, std::string_view name, std::uint32_t data) {
+    changes_.push_back(Change{Op::SetValue, std::string(key), std::string(name), RegValue{data}});
+    return *this;
+}
+RegBatch& RegBatch::DeleteValue(std::string_view key, std::string_view name) {
+    changes_.push_back(Change{Op::DeleteValue, std::string(key), std::string(name), {}});
+    return *this;
+}
+RegBatch& RegBatch::DeleteKey(std::string_view key) {
+    changes_.push_back(Change{Op::DeleteKey, std::string(key), {}, {}});
+    return *this;
+}
+
+RegStatus RegBatch::Commit() {
+    // Names are checked before anything is touched, so a refused change
+    // leaves the hive as it was.
+    std::vector<std::string> keys;
+    keys.reserve(changes_.size());
+    for (const Change& c : changes_) {
+        auto norm = NormalizeKey(c.key);
+        if (!norm) return RegStatus::BadName;
+        if (c.op == Op::DeleteKey && norm->empty()) return RegStatus::BadName;
+        if (IsRunKey(hive_, *norm)) return RegStatus::BadName;
+        keys.push_back(std::move(*norm));
+    }
+    if (changes_.empty()) return RegStatus::Ok;
+    return Modify(hive_, [&](HiveData& h) {
+        bool changed = false;
+        for (std::size_t i = 0; i < changes_.size(); ++i) {
+            const Change& c = changes_[i];
+            const std::string& key = keys[i];
+            switch (c.op) {
+                case Op::CreateKey:
+                    if (!key.empty() && !h.Find(key)) {
+                        h.Create(key);
+                        changed = true;
+                    }
+                    break;
+                case Op::SetValue: {
+                    Key& k = h.Create(key);
+                    Value* existing = FindValue(k, c.name);
+                    if (!existing || existing->data != c.value) {
+                        SetValue(k, c.name, c.value);
+                        changed = true;
+                    }
+                    break;
+                }
+                case Op::DeleteValue:
+                    if (Key* k = h.Find(key)) changed = RemoveValue(*k, c.name) || changed;
+                    break;
+                case Op::DeleteKey:
+                    changed = h.Remove(key) || changed;
+                    break;
+            }
+        }
+        return ChangeResult{RegStatus::Ok, changed};
+    });
+}
+
+void SetRegistryReporter(RegistryReporter reporter) {
+    std::lock_guard lock(g_reportMutex);
+    g_reporter = std::move(reporter);
+}
+
+}  // namespace plat

@@ -1,0 +1,50 @@
+#include "platform/SystemFolder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace plat {
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+std::string StripTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+std::string HomeFolder() {
+    std::string home = Env("HOME");
+    if (!home.empty()) return StripTrailingSlashes(home);
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buf(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    struct passwd pw {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
+        return StripTrailingSlashes(found->pw_dir);
+    return "/";
+}
+
+std::string ConfigHome() {
+    std::string xdg = Env("XDG_CONFIG_HOME");
+    if (!xdg.empty() && xdg.front() == '/') return StripTrailingSlashes(xdg);
+    std::string home = HomeFolder();
+    return (home == "/" ? std::string() : home) + "/.config";
+}
+
+std::string SystemFolder() {
+    std::string dir = Env("QUELLON_SYSTEM_DIR");
+    if (!dir.empty()) return StripTrailingSlashes(dir);
+    std::string home = HomeFolder();
+    return (home == "/" ? std::string() : home) + "/.local/lib";
+}
+
+}  // namespace plat
