@@ -2,9 +2,11 @@
 // The string and number conversions of the original runtime that stored
 // files and texts depend on. Strings are code-page bytes (one byte per
 // character), so lengths and positions are byte counts.
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace vb {
 
@@ -14,16 +16,33 @@ std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
 
 // Decimal text with a leading blank for values >= 0: Str(69) = " 69",
-// Str(-5) = "-5".
+// Str(-5) = "-5". Decimal numbers use "." whatever the process locale, with
+// up to 15 significant digits: Str(0.5) = " .5", CStr(0.5) = "0.5",
+// CStr(1E+20) = "1E+20".
 std::string Str(std::int64_t n);
 std::string Str(double d);
 // Decimal text without the blank: CStr(69) = "69".
 std::string CStr(std::int64_t n);
 std::string CStr(double d);
 
-// Decimal numbers use "." whatever the process locale, with up to 15
-// significant digits: CStr(0.5) = "0.5", Str(0.5) = " .5", CStr(1E+20) =
-// "1E+20".
+// Any other integer type (int, long, std::size_t, ...), so Str(i) is not
+// ambiguous between the overloads above.
+template <std::integral T>
+requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, std::int64_t>) std::string CStr(T n) {
+    if constexpr (std::is_unsigned_v<T> && sizeof(T) >= sizeof(std::int64_t)) {
+        return std::to_string(n);
+    } else {
+        return CStr(static_cast<std::int64_t>(n));
+    }
+}
+template <std::integral T>
+requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, std::int64_t>) std::string Str(T n) {
+    if constexpr (std::is_unsigned_v<T>) {
+        return " " + CStr(n);
+    } else {
+        return n >= 0 ? " " + CStr(n) : CStr(n);
+    }
+}
 
 // The leading number of a text: blanks, tabs and LF are skipped anywhere;
 // sign, digits, ".", an E or D exponent, &H and &O prefixes. No number gives 0.

@@ -41,6 +41,12 @@ TEST(StrAndCStr, IntegersCarryABlankOnlyInStrForNonNegativeValues) {
     EXPECT_EQ(vb::Str(std::int64_t{-5}), "-5");
     EXPECT_EQ(vb::CStr(std::int64_t{69}), "69");
     EXPECT_EQ(vb::CStr(std::int64_t{-2147483648LL}), "-2147483648");
+    // Other integer types need no cast.
+    EXPECT_EQ(vb::Str(7), " 7");
+    EXPECT_EQ(vb::Str(short{-3}), "-3");
+    EXPECT_EQ(vb::Str(std::size_t{12}), " 12");
+    EXPECT_EQ(vb::CStr(18446744073709551615ull), "18446744073709551615");
+    EXPECT_EQ(vb::CStr(-9223372036854775807LL - 1), "-9223372036854775808");
 }
 
 TEST(StrAndCStr, DoublesUseFifteenSignificantDigitsWithoutTrailingZeros) {
