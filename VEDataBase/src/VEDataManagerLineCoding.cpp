@@ -1,0 +1,46 @@
+// Line coding: RC4 with a fresh key stream per line, then the escape of CR, LF
+// and NUL so that the cipher text stays on one line.
+#include "VEDataManager.h"
+#include "VEDataManagerFormat.h"
+#include "clsRC4.h"
+
+namespace vedb {
+
+std::string VEDataManager::ProcessStringIn(const std::string& text, std::string& buf) {
+    buf = fmt::EscapeControls(text);
+    return buf;
+}
+
+std::string VEDataManager::ProcessStringOut(const std::string& text, std::string& buf) {
+    buf = fmt::UnescapeControls(text);
+    return buf;
+}
+
+void VEDataManager::EncodeLine(std::string& line, std::string& Key) {
+    if (!encrypted_) return;
+    if (Key.empty()) Key = cipher_->Key();
+    // An empty line stays empty and leaves the key alone.
+    if (line.empty()) return;
+    cipher_->CipherInPlace(line.data(), line.size(), Key);
+    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) line = fmt::EscapeControls(line);
+}
+
+void VEDataManager::DecodeLine(std::string& line, std::string& Key) {
+    if (!encrypted_) return;
+    if (Key.empty()) Key = cipher_->Key();
+    if (line.find("zbTo") != std::string::npos) line = fmt::UnescapeControls(line);
+    if (line.empty()) return;
+    cipher_->CipherInPlace(line.data(), line.size(), Key);
+}
+
+void VEDataManager::EncodeLine(std::string& line) {
+    std::string key;
+    EncodeLine(line, key);
+}
+
+void VEDataManager::DecodeLine(std::string& line) {
+    std::string key;
+    DecodeLine(line, key);
+}
+
+}  // namespace vedb
