@@ -16,8 +16,12 @@ mkdir -p "$root/system" "$root/registry"
 export QUELLON_SYSTEM_DIR="$root/system"
 export QUELLON_REGISTRY_ROOT="$root/registry"
 
-./build/bin/Register
-echo "Library installed into $QUELLON_SYSTEM_DIR and registered in $QUELLON_REGISTRY_ROOT."
+if [ -x build/bin/Register ]; then
+    ./build/bin/Register
+    echo "Library installed into $QUELLON_SYSTEM_DIR and registered in $QUELLON_REGISTRY_ROOT."
+else
+    echo "Register is not built yet: the library is in build/bin/Controls/ but not installed."
+fi
 
 if [ -x build/bin/QuellonPasswordMngr ]; then
     exec ./build/bin/QuellonPasswordMngr
