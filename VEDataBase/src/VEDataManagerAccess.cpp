@@ -90,8 +90,8 @@ std::string VEDataManager::GetFldValFromTbl(const Table& Tbl, const std::string&
     return At(At(Tbl.Records, RecNum).fields, FindField(Tbl, FieldName));
 }
 
-std::string VEDataManager::GetFldValFromDB(const DataBase& DB, const std::string& TblName,
-                                           const std::string& FieldName, std::int32_t RecNum) {
+std::string VEDataManager::GetFldValFromDB(const DataBase& DB, const std::string& TblName, const std::string& FieldName,
+                                           std::int32_t RecNum) {
     return GetFldValFromTbl(At(DB.Tables, FindTable(DB, TblName)), FieldName, RecNum);
 }
 

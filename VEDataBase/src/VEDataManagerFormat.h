@@ -14,8 +14,9 @@ namespace vedb::fmt {
 inline constexpr std::string_view kPlainMark = "dzorvaLiL";
 inline constexpr std::string_view kEncryptedMark = "dzorvaLiL.ENC";
 // Stands for SEP inside a stored value: "jds", form feed, "7", unit separator.
-inline constexpr std::string_view kSepEscape = "jds\x0C"
-                                               "7\x1F";
+inline constexpr std::string_view kSepEscape =
+    "jds\x0C"
+    "7\x1F";
 inline constexpr std::string_view kHelpTableMarker = "[VEHELPTABLE ";
 inline constexpr std::string_view kHelpTablePrefix = "[VEHELPTABLE";
 inline constexpr std::string_view kHelpTableTag = " vyht:";

@@ -54,7 +54,7 @@ std::int32_t VEDataManager::LoadDB(DataBase& DB, const std::string& Path, const 
         if (!plat::FileExists(Path)) return -4;
         try {
             std::unique_ptr<clsMD5HASH, void (*)(clsMD5HASH*)> md5(new clsMD5HASH(),
-                                                                  [](clsMD5HASH* p) { p->Release(); });
+                                                                   [](clsMD5HASH* p) { p->Release(); });
             plat::TextReader in(Path);
             if (DB.HTabNum != 0 || DB.tabnum != 0 || !DB.Tables.empty() || !DB.HTables.empty()) CleanData(DB);
             if (!Pasw.empty()) cipher_->Key(Pasw);
@@ -179,8 +179,8 @@ std::int32_t VEDataManager::LoadNewHTable(DataBase& DB, const std::string& first
         bool overReported = false;
         for (;;) {
             if (in.AtEndOfStream()) {
-                SetError(errUnknown, "LoadNewHTable", extra, {vb::errInputPastEnd,
-                                                              vb::StandardDescription(vb::errInputPastEnd)});
+                SetError(errUnknown, "LoadNewHTable", extra,
+                         {vb::errInputPastEnd, vb::StandardDescription(vb::errInputPastEnd)});
                 partial_ = true;
                 ht.RecNum = static_cast<std::int32_t>(ht.hfields.size());
                 return -1;
@@ -206,8 +206,8 @@ std::int32_t VEDataManager::LoadNewHTable(DataBase& DB, const std::string& first
             }
             ht.hfields.push_back(std::move(entry));
             if (!overReported && static_cast<double>(ht.hfields.size()) > declared) {
-                SetError(errUnknown, "LoadNewHTable", extra, {vb::errSubscript,
-                                                              vb::StandardDescription(vb::errSubscript)});
+                SetError(errUnknown, "LoadNewHTable", extra,
+                         {vb::errSubscript, vb::StandardDescription(vb::errSubscript)});
                 partial_ = true;
                 overReported = true;
             }
@@ -325,8 +325,8 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, plat::TextReader& in, cons
 
     // Record text never reaches the error history: the extra holds counts only.
     auto where = [&](std::size_t column, std::int64_t pos) {
-        return "DB: " + DB.Name + ", Table: " + Tbl.Name + ", VarC: " + vb::Str(static_cast<std::int64_t>(
-                                                                                 Tbl.Records.size())) +
+        return "DB: " + DB.Name + ", Table: " + Tbl.Name +
+               ", VarC: " + vb::Str(static_cast<std::int64_t>(Tbl.Records.size())) +
                ", VarI:" + vb::Str(static_cast<std::int64_t>(column)) + ", VarPos:" + vb::Str(pos) +
                ", VarNum: " + vb::Str(static_cast<std::int64_t>(declared));
     };

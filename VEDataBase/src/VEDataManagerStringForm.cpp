@@ -89,8 +89,7 @@ void VEDataManager::SetHTblInfoStr(const HelpTable& Htbl, std::string& out) {
 
 std::int32_t VEDataManager::HTableToString(const HelpTable& Htbl, std::string& Buffer) {
     try {
-        if (Htbl.RecNum < 0 || static_cast<std::size_t>(Htbl.RecNum) > Htbl.hfields.size())
-            vb::Raise(vb::errSubscript);
+        if (Htbl.RecNum < 0 || static_cast<std::size_t>(Htbl.RecNum) > Htbl.hfields.size()) vb::Raise(vb::errSubscript);
         std::string out(kHTblStart);
         SetHTblInfoStr(Htbl, out);
         for (std::int32_t e = 0; e < Htbl.RecNum; ++e) {

@@ -13,9 +13,8 @@ namespace {
 
 std::string PlainSample() {
     return "dzorvaLiL\r\n" + S("Demo|0|1.1a|t\r\n") + "[VEHELPTABLE Kinds]\r\n" + S("0|2\r\nalpha|1\r\nbeta|2\r\n") +
-           "[END Kinds]\r\n[Main]\r\n" + S("3|2\r\ntg\r\nId 0|Note 2|Kind 8 vyht:Kinds\r\n") + S("1|a") +
-           kSepEscape + "bzbTo0czbTo1lczbTo2nd" + S("|1\r\n") + "x" + kSepEscape + "yzbTo0czbTo1l" + S("||2\r\n") +
-           "[END Main]\r\n";
+           "[END Kinds]\r\n[Main]\r\n" + S("3|2\r\ntg\r\nId 0|Note 2|Kind 8 vyht:Kinds\r\n") + S("1|a") + kSepEscape +
+           "bzbTo0czbTo1lczbTo2nd" + S("|1\r\n") + "x" + kSepEscape + "yzbTo0czbTo1l" + S("||2\r\n") + "[END Main]\r\n";
 }
 
 // The same database saved under the password "k1305": each line after the
@@ -93,9 +92,9 @@ TEST(FileFormat, NewUserTemplateLoadsAndTakesRecords) {
     EXPECT_EQ(t.tag, "0");
     EXPECT_EQ(t.RecNum, 0);
     EXPECT_TRUE(t.Records.empty());
-    const std::vector<std::pair<std::string, int>> columns = {{"IndNum", 69}, {"Parent", 5},   {"Type", 5},
-                                                              {"Title", 66},  {"Login", 2},    {"Password", 2},
-                                                              {"Description", 2}, {"Image", 5}, {"Flags", 5}};
+    const std::vector<std::pair<std::string, int>> columns = {{"IndNum", 69},     {"Parent", 5}, {"Type", 5},
+                                                              {"Title", 66},      {"Login", 2},  {"Password", 2},
+                                                              {"Description", 2}, {"Image", 5},  {"Flags", 5}};
     ASSERT_EQ(t.Caption.Num, 9);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         EXPECT_EQ(t.Caption.fields[c].Name, columns[c].first);
@@ -179,8 +178,8 @@ TEST(FileFormat, UnstorableNamesAreRefusedAndNothingIsWritten) {
         {"empty table name", [](vedb::DataBase& d) { d.Tables[0].Name = ""; }, 3},
         {"table posing as help table", [](vedb::DataBase& d) { d.Tables[0].Name = "VEHELPTABLE x"; }, 3},
         {"column name with blank", [](vedb::DataBase& d) { d.Tables[0].Caption.fields[0].Name = "a b"; }, 4},
-        {"column name with NUL",
-         [](vedb::DataBase& d) { d.Tables[0].Caption.fields[0].Name = std::string("a\0b", 3); }, 4},
+        {"column name with NUL", [](vedb::DataBase& d) { d.Tables[0].Caption.fields[0].Name = std::string("a\0b", 3); },
+         4},
         {"empty column name", [](vedb::DataBase& d) { d.Tables[0].Caption.fields[1].Name = ""; }, 4},
         {"help link with blank", [](vedb::DataBase& d) { d.Tables[0].Caption.fields[2].HelpTable = "K s"; }, 4},
         {"help table name with LF", [](vedb::DataBase& d) { d.HTables[0].Name = "K\n"; }, 3},
@@ -214,7 +213,8 @@ TEST(FileFormat, FailedSaveLeavesTheOldFileIntact) {
         void (*spoil)(vedb::DataBase&);
     };
     const Case cases[] = {
-        {"a table without columns", [](vedb::DataBase& d) { d.Tables.push_back(MakeTable("Empty", {})), d.tabnum = 2; }},
+        {"a table without columns",
+         [](vedb::DataBase& d) { d.Tables.push_back(MakeTable("Empty", {})), d.tabnum = 2; }},
         {"a short record", [](vedb::DataBase& d) { d.Tables[0].Records[1].fields.pop_back(); }},
         {"a record count above the records", [](vedb::DataBase& d) { d.Tables[0].RecNum = 5; }},
         {"a help count above the entries", [](vedb::DataBase& d) { d.HTables[0].RecNum = 3; }},

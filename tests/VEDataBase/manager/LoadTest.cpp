@@ -42,7 +42,6 @@ TEST(Load, FailureCodesFromSmallFixtures) {
         {"neither mark nor compressed", "hello\r\n", "", -5},
         {"mark length but no mark", "dzorvaLiX\r\n", "", -2},
         {"only the encrypted mark", encrypted, "pw", -1},
-        {"empty file", std::string("\0", 0) + "", "", -4},
         {"unrecognised line between blocks", kHead + "garbage\r\n", "", 0},
         {"table name too short", kHead + "[]\r\n", "", 0},
     };
@@ -142,15 +141,24 @@ TEST(Load, PartialBlocksKeepWhatIsThereAndReportZero) {
     const std::string u = "[U]\r\n" + S("0|0\r\n\r\nZ 0\r\n[END U]\r\n");
     const Case cases[] = {
         {"file ends inside the records", TableBlock("0|3", "a|b\r\n", false), {{"a", "b"}}, "LoadTblFields", false},
-        {"more record lines than declared", TableBlock("0|1", "a|b\r\nc|d\r\n") + u, {{"a", "b"}, {"c", "d"}},
-         "LoadTblFields", true},
+        {"more record lines than declared",
+         TableBlock("0|1", "a|b\r\nc|d\r\n") + u,
+         {{"a", "b"}, {"c", "d"}},
+         "LoadTblFields",
+         true},
         {"records under a zero count", TableBlock("0|0", "a|b\r\n") + u, {{"a", "b"}}, "LoadTblFields", true},
-        {"more parts than columns", TableBlock("0|2", "a|b|c\r\nd|e\r\n") + u, {{"a", "b"}, {"d", "e"}},
-         "LoadTblFields", true},
+        {"more parts than columns",
+         TableBlock("0|2", "a|b|c\r\nd|e\r\n") + u,
+         {{"a", "b"}, {"d", "e"}},
+         "LoadTblFields",
+         true},
         {"counts line without SEP", "[T]\r\n0\r\n\r\nA 0\r\n", {}, "LoadNewTable", false},
         {"help table cut short", "[VEHELPTABLE K]\r\n" + S("0|2\r\nx|1\r\n"), {}, "LoadNewHTable", false},
-        {"help table longer than declared", "[VEHELPTABLE K]\r\n" + S("0|1\r\nx|1\r\ny|2\r\n[END K]\r\n") + u, {},
-         "LoadNewHTable", true},
+        {"help table longer than declared",
+         "[VEHELPTABLE K]\r\n" + S("0|1\r\nx|1\r\ny|2\r\n[END K]\r\n") + u,
+         {},
+         "LoadNewHTable",
+         true},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -270,8 +278,8 @@ TEST(LoadPart, ReadsTheWantedTablesOfAPlainFile) {
     EXPECT_EQ(none.tabnum, 0);
 
     // The new-user template's end line ("[End DataTable]") is skipped too.
-    WriteBytes(dir.file("t.vdb"), kHead + "[DataTable]\r\n" + S("0|0\r\n0\r\nA 0\r\n") + "[End DataTable]\r\n" +
-                                      TableBlock("0|0", ""));
+    WriteBytes(dir.file("t.vdb"),
+               kHead + "[DataTable]\r\n" + S("0|0\r\n0\r\nA 0\r\n") + "[End DataTable]\r\n" + TableBlock("0|0", ""));
     vedb::DataBase t;
     EXPECT_EQ(m->LoadPartDB(t, dir.file("t.vdb"), {"T"}), 1);
     EXPECT_EQ(t.tabnum, 1);

@@ -62,7 +62,11 @@ inline vedb::DataBase SampleDb() {
     main.Caption.fields[2].HelpTable = "Kinds";
     main.flags = 3;
     main.tag = "tg";
-    AddRow(main, {"1", std::string("a\x87" "b\r\nc") + '\0' + "d", "1"});
+    AddRow(main, {"1",
+                  std::string("a\x87"
+                              "b\r\nc") +
+                      '\0' + "d",
+                  "1"});
     AddRow(main, {"x\x87y\r\n", "", "2"});
     db.Tables.push_back(main);
     db.tabnum = 1;
@@ -72,7 +76,8 @@ inline vedb::DataBase SampleDb() {
 // Bytes from a hex text.
 inline std::string FromHex(const std::string& hex) {
     std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return out;
 }
 
