@@ -18,33 +18,27 @@ void GenerateInPlace(const std::array<std::uint32_t, 256>& perm, unsigned char* 
     std::memcpy(S, perm.data(), sizeof S);
     std::uint32_t i = 0;
     std::uint32_t j = 0;
-    std::size_t k = 0;
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word-wise XOR assumes little-endian memory");
-    for (; k + 8 <= n; k += 8) {
-        std::uint64_t stream = 0;
-        for (int b = 0; b < 8; ++b) {
-            i = (i + 1) & 255;
-            std::uint32_t si = S[i];
-            j = (j + si) & 255;
-            std::uint32_t sj = S[j];
-            S[i] = sj;
-            S[j] = si;
-            stream |= static_cast<std::uint64_t>(S[(si + sj) & 255]) << (8 * b);
-        }
-        std::uint64_t word;
-        std::memcpy(&word, data + k, sizeof word);
-        word ^= stream;
-        std::memcpy(data + k, &word, sizeof word);
-    }
-    for (; k < n; ++k) {
+    // One step of the generator: the next key-stream byte.
+    auto next = [&]() -> std::uint32_t {
         i = (i + 1) & 255;
         std::uint32_t si = S[i];
         j = (j + si) & 255;
         std::uint32_t sj = S[j];
         S[i] = sj;
         S[j] = si;
-        data[k] ^= static_cast<unsigned char>(S[(si + sj) & 255]);
+        return S[(si + sj) & 255];
+    };
+    std::size_t k = 0;
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word-wise XOR assumes little-endian memory");
+    for (; k + 8 <= n; k += 8) {
+        std::uint64_t stream = 0;
+        for (int b = 0; b < 8; ++b) stream |= static_cast<std::uint64_t>(next()) << (8 * b);
+        std::uint64_t word;
+        std::memcpy(&word, data + k, sizeof word);
+        word ^= stream;
+        std::memcpy(data + k, &word, sizeof word);
     }
+    for (; k < n; ++k) data[k] ^= static_cast<unsigned char>(next());
 }
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
