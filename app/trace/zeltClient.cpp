@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/trace/Trace.h"
+#include "platform/Registry.h"
 
 namespace trace {
 namespace {
@@ -21,11 +22,18 @@ long LeadingNumber(const std::string& text) {
     return neg ? -n : n;
 }
 
-RegValue NoRegistryValue(const std::string&, const std::string&) { return {}; }
+// ReadRegistryValue: a text without its terminating NUL, a number, or Empty.
+// The probe only reads (the original asked for write access as well).
+RegValue ReadCurrentUserValue(const std::string& keyPath, const std::string& valueName) {
+    auto v = plat::RegQueryValue(plat::HKEY_CURRENT_USER, keyPath, valueName);
+    if (!v) return {};
+    if (auto* s = std::get_if<std::string>(&*v)) return s->substr(0, s->find('\0'));
+    return std::get<std::uint32_t>(*v);
+}
 
 }  // namespace
 
-zeltClient::zeltClient() : zeltClient(&NoRegistryValue, [] { return std::unique_ptr<DebuggerLink>(); }) {}
+zeltClient::zeltClient() : zeltClient(&ReadCurrentUserValue, [] { return std::unique_ptr<DebuggerLink>(); }) {}
 
 zeltClient::zeltClient(RegistryReader reader, LinkFactory factory)
     : reader_(std::move(reader)), factory_(std::move(factory)) {}

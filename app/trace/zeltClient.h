@@ -30,7 +30,8 @@ public:
     using RegistryReader = std::function<RegValue(const std::string& keyPath, const std::string& valueName)>;
     using LinkFactory = std::function<std::unique_ptr<DebuggerLink>()>;
 
-    // Reads HKEY_CURRENT_USER through the registry stand-in; creates no link.
+    // Reads HKEY_CURRENT_USER through the registry stand-in; creates no link
+    // (the tool's client library is not part of this system).
     zeltClient();
     zeltClient(RegistryReader reader, LinkFactory factory);
 
