@@ -1,6 +1,7 @@
 #include "ClassTable.h"
 
 #include "VEDataBase/ClassIds.h"
+#include "VEDataManager.h"
 #include "clsMD5HASH.h"
 #include "clsRC4.h"
 
@@ -15,6 +16,7 @@ com::IUnknown* Create() {
 }
 
 const ClassEntry kClasses[] = {
+    {CLSID_VEDataManager, kProgIdVEDataManager, "VEDataManager", &Create<VEDataManager>},
     {CLSID_clsRC4, kProgIdClsRC4, "clsRC4", &Create<clsRC4>},
     {CLSID_clsMD5HASH, kProgIdClsMD5HASH, "clsMD5HASH", &Create<clsMD5HASH>},
 };
