@@ -1,0 +1,3 @@
+#include "Register/modMain.h"
+
+int main() { return modMain::Main(); }
