@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/com/ScopedEnv.h"
+#include "ScopedEnv.h"
 #include "../trace/TraceFixture.h"
 #include "TempDir.h"
 #include "app/core/modLang.h"
