@@ -181,6 +181,7 @@ TEST_F(Users, LoggingInSetsTheStateSavesTheLastUserAndShowsTheTree) {
               (std::vector<std::string>{"ClearTree", "ClearValue", "Show carla", "btnDelFolder off", "btnDelRec off"}));
     EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
     EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
+    EXPECT_EQ(trace::FStack.UBound(), 0);
 
     view.calls.clear();
     modMain::UnloadUser();
