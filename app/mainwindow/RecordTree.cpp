@@ -1,0 +1,250 @@
+#include "app/mainwindow/RecordTree.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include "app/mainwindow/Twips.h"
+#include "app/mainwindow/VbEvents.h"
+#include "platform/VbError.h"
+#include "platform/VbStrings.h"
+#include "platform/qt/AnsiText.h"
+#include "platform/qt/InputState.h"
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole;
+constexpr int kTagRole = Qt::UserRole + 1;
+constexpr int kImageRole = Qt::UserRole + 2;
+
+// The tree control's own error numbers.
+constexpr long kErrKeyNotUnique = 35602;
+constexpr long kErrNoSuchElement = 35601;
+
+}  // namespace
+
+// Paints the drop highlight and hands a finished label edit to the tree,
+// which asks the window before the node takes the text.
+class RecordTreeDelegate : public QStyledItemDelegate {
+public:
+    explicit RecordTreeDelegate(RecordTree* tree) : QStyledItemDelegate(tree), tree_(tree) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (!tree_->dropHighlight_.empty() && index.data(kKeyRole).toString().toStdString() == tree_->dropHighlight_) {
+            QStyleOptionViewItem highlighted = option;
+            highlighted.state |= QStyle::State_Selected;
+            QStyledItemDelegate::paint(painter, highlighted, index);
+            return;
+        }
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        QTreeWidgetItem* node = tree_->itemFromIndex(index);
+        if (!line || !node) return;
+        if (tree_->CommitLabel(node, line->text())) QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    RecordTree* tree_;
+};
+
+RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setExpandsOnDoubleClick(true);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setItemDelegate(new RecordTreeDelegate(this));
+}
+
+void RecordTree::SetImageList(const ImageList* images) {
+    images_ = images;
+    for (auto& [key, node] : byKey_) SetImage(node, Image(node));
+}
+
+QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
+                                     const std::string& text, const std::string& image) {
+    if (byKey_.count(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    QTreeWidgetItem* relative = nullptr;
+    if (!relativeKey.empty()) {
+        relative = Find(relativeKey);
+        if (!relative) throw vb::VbError(kErrNoSuchElement, "Element not found");
+    }
+    auto* node = new QTreeWidgetItem;
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    node->setData(0, kKeyRole, QString::fromStdString(key));
+    SetText(node, text);
+    SetImage(node, image);
+
+    if (!relative) {
+        if (relationship == tvwFirst)
+            insertTopLevelItem(0, node);
+        else
+            addTopLevelItem(node);
+    } else if (relationship == tvwChild) {
+        relative->addChild(node);
+    } else {
+        QTreeWidgetItem* parentNode = relative->parent() ? relative->parent() : invisibleRootItem();
+        const int at = parentNode->indexOfChild(relative);
+        switch (relationship) {
+            case tvwFirst:
+                parentNode->insertChild(0, node);
+                break;
+            case tvwNext:
+                parentNode->insertChild(at + 1, node);
+                break;
+            case tvwPrevious:
+                parentNode->insertChild(at, node);
+                break;
+            default:
+                parentNode->addChild(node);
+                break;
+        }
+    }
+    byKey_.emplace(key, node);
+    return node;
+}
+
+void RecordTree::Forget(QTreeWidgetItem* node) {
+    for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
+    const std::string key = Key(node);
+    byKey_.erase(key);
+    if (key == dropHighlight_) dropHighlight_.clear();
+}
+
+void RecordTree::RemoveNode(const std::string& key) {
+    QTreeWidgetItem* node = Find(key);
+    if (!node) return;
+    Forget(node);
+    delete node;
+}
+
+void RecordTree::ClearNodes() {
+    byKey_.clear();
+    dropHighlight_.clear();
+    clear();
+}
+
+QTreeWidgetItem* RecordTree::Find(const std::string& key) const {
+    auto it = byKey_.find(key);
+    return it == byKey_.end() ? nullptr : it->second;
+}
+
+std::string RecordTree::Key(const QTreeWidgetItem* node) { return node->data(0, kKeyRole).toString().toStdString(); }
+
+std::string RecordTree::Tag(const QTreeWidgetItem* node) { return node->data(0, kTagRole).toString().toStdString(); }
+
+void RecordTree::SetTag(QTreeWidgetItem* node, const std::string& tag) {
+    node->setData(0, kTagRole, QString::fromStdString(tag));
+}
+
+double RecordTree::TagValue(const QTreeWidgetItem* node) { return vb::Val(Tag(node)); }
+
+std::int32_t RecordTree::Number(const QTreeWidgetItem* node) { return vb::CLng(vb::Val(Key(node))); }
+
+std::string RecordTree::Text(const QTreeWidgetItem* node) {
+    // A node's text came from the code page or was accepted into it.
+    return qtplat::QStringToAnsi(node->text(0)).value_or(std::string());
+}
+
+void RecordTree::SetText(QTreeWidgetItem* node, const std::string& text) {
+    node->setText(0, qtplat::AnsiToQString(text));
+}
+
+std::string RecordTree::Image(const QTreeWidgetItem* node) const {
+    return node->data(0, kImageRole).toString().toStdString();
+}
+
+void RecordTree::SetImage(QTreeWidgetItem* node, const std::string& image) {
+    node->setData(0, kImageRole, QString::fromStdString(image));
+    node->setIcon(0, images_ ? images_->Icon(image) : QIcon());
+}
+
+bool RecordTree::Bold(const QTreeWidgetItem* node) { return node->font(0).bold(); }
+
+void RecordTree::SetBold(QTreeWidgetItem* node, bool bold) {
+    QFont font = node->font(0);
+    font.setBold(bold);
+    node->setFont(0, font);
+}
+
+void RecordTree::SetForeColor(QTreeWidgetItem* node, std::int32_t colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    node->setForeground(0, QBrush(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)));
+}
+
+QTreeWidgetItem* RecordTree::SelectedItem() const { return currentItem(); }
+
+void RecordTree::SetSelectedItem(QTreeWidgetItem* node) {
+    setCurrentItem(node);
+    if (node) scrollToItem(node);
+}
+
+QTreeWidgetItem* RecordTree::DropHighlight() const { return dropHighlight_.empty() ? nullptr : Find(dropHighlight_); }
+
+void RecordTree::SetDropHighlight(QTreeWidgetItem* node) {
+    dropHighlight_ = node ? Key(node) : std::string();
+    viewport()->update();
+}
+
+QTreeWidgetItem* RecordTree::HitTest(float x, float y) const {
+    return itemAt(QPoint(twips::ToPixels(x), twips::ToPixels(y)));
+}
+
+void RecordTree::StartLabelEdit(QTreeWidgetItem* node) {
+    if (!node) return;
+    SetSelectedItem(node);
+    editItem(node, 0);
+}
+
+bool RecordTree::CommitLabel(QTreeWidgetItem* node, const QString& text) {
+    return !onAfterLabelEdit || onAfterLabelEdit(node, text);
+}
+
+void RecordTree::NotePointer(const QPointF& pos) {
+    pointerX_ = static_cast<float>(twips::FromPixels(static_cast<int>(pos.x())));
+    pointerY_ = static_cast<float>(twips::FromPixels(static_cast<int>(pos.y())));
+}
+
+void RecordTree::mousePressEvent(QMouseEvent* e) {
+    NotePointer(e->position());
+    const int button = VbButton(e->button());
+    // The right button leaves the selection alone; the window pops its menu.
+    if (button == 2)
+        e->accept();
+    else
+        QTreeWidget::mousePressEvent(e);
+    if (onMouseDown) onMouseDown(button, VbShift(e->modifiers()), pointerX_, pointerY_);
+}
+
+void RecordTree::mouseMoveEvent(QMouseEvent* e) {
+    NotePointer(e->position());
+    QTreeWidget::mouseMoveEvent(e);
+    if (onMouseMove) onMouseMove(VbButtons(e->buttons()), VbShift(e->modifiers()), pointerX_, pointerY_);
+}
+
+void RecordTree::mouseReleaseEvent(QMouseEvent* e) {
+    NotePointer(e->position());
+    const int button = VbButton(e->button());
+    if (button != 2) QTreeWidget::mouseReleaseEvent(e);
+    if (onMouseUp) onMouseUp(button, VbShift(e->modifiers()), pointerX_, pointerY_);
+    if (button == 1 && onClick) onClick();
+}
+
+void RecordTree::mouseDoubleClickEvent(QMouseEvent* e) {
+    NotePointer(e->position());
+    QTreeWidget::mouseDoubleClickEvent(e);
+    if (VbButton(e->button()) == 1 && onDblClick) onDblClick();
+}
+
+void RecordTree::keyReleaseEvent(QKeyEvent* e) {
+    QTreeWidget::keyReleaseEvent(e);
+    if (e->isAutoRepeat()) return;
+    if (onKeyUp) onKeyUp(qtplat::VirtualKeyOf(e->key()), VbShift(e->modifiers()));
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The record tree control (trvDatabase): a tree of nodes, each with a unique
+// key, a text, an image key and a tag, kept in the manner of the tree control
+// the windows were written against: nodes are added relative to another node,
+// found by key, drop-highlighted apart from the selection, hit-tested in
+// twips, and renamed through a label edit that the owner may refuse.
+//
+// The control reports mouse, key and label-edit events through callbacks with
+// the arguments the window's handlers take (buttons 1/2, shift bits, twips,
+// key codes); it starts no command of its own.
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "app/mainwindow/ImageList.h"
+
+class RecordTree : public QTreeWidget {
+public:
+    // Where a new node goes relative to its relative node.
+    enum Relationship { tvwFirst = 0, tvwLast = 1, tvwNext = 2, tvwPrevious = 3, tvwChild = 4 };
+
+    explicit RecordTree(QWidget* parent = nullptr);
+
+    // The pictures the nodes' image keys name; an unknown key shows none.
+    void SetImageList(const ImageList* images);
+
+    // Adds a node. With no relative key the node is a top-level node
+    // (appended). Raises run-time error 35602 for a key already in use and
+    // 35601 for a relative key that is not there.
+    QTreeWidgetItem* AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
+                             const std::string& text, const std::string& image);
+    // Removes the node with its subtree; nothing when the key is not there.
+    void RemoveNode(const std::string& key);
+    // Removes every node.
+    void ClearNodes();
+    QTreeWidgetItem* Find(const std::string& key) const;
+    int NodeCount() const { return static_cast<int>(byKey_.size()); }
+
+    // The node data. Keys and texts are ANSI code-page bytes.
+    static std::string Key(const QTreeWidgetItem* node);
+    static std::string Tag(const QTreeWidgetItem* node);
+    static void SetTag(QTreeWidgetItem* node, const std::string& tag);
+    // The tag read as a number (Val), as the window compares it.
+    static double TagValue(const QTreeWidgetItem* node);
+    // The node's number: the leading decimal number of its key.
+    static std::int32_t Number(const QTreeWidgetItem* node);
+    static std::string Text(const QTreeWidgetItem* node);
+    void SetText(QTreeWidgetItem* node, const std::string& text);
+    std::string Image(const QTreeWidgetItem* node) const;
+    void SetImage(QTreeWidgetItem* node, const std::string& image);
+    static bool Bold(const QTreeWidgetItem* node);
+    static void SetBold(QTreeWidgetItem* node, bool bold);
+    // Text colour as a colour value: red in the low byte, then green, blue.
+    static void SetForeColor(QTreeWidgetItem* node, std::int32_t colour);
+
+    QTreeWidgetItem* SelectedItem() const;
+    void SetSelectedItem(QTreeWidgetItem* node);
+    // The drop-highlighted node (the target of the node commands); by key,
+    // so a removed node is never left highlighted.
+    QTreeWidgetItem* DropHighlight() const;
+    void SetDropHighlight(QTreeWidgetItem* node);
+    // The node at (x, y) twips of the tree's client area, or nullptr.
+    QTreeWidgetItem* HitTest(float x, float y) const;
+    // Starts the label edit of a node.
+    void StartLabelEdit(QTreeWidgetItem* node);
+    // Where the pointer was at the last mouse event, in twips.
+    float PointerX() const { return pointerX_; }
+    float PointerY() const { return pointerY_; }
+
+    // The events. Buttons: 1 left, 2 right, 4 middle; shift bits: 1 Shift,
+    // 2 Ctrl, 4 Alt; positions in twips.
+    std::function<void(int button, int shift, float x, float y)> onMouseDown;
+    std::function<void(int button, int shift, float x, float y)> onMouseMove;
+    std::function<void(int button, int shift, float x, float y)> onMouseUp;
+    std::function<void()> onClick;
+    std::function<void()> onDblClick;
+    std::function<void(int keyCode, int shift)> onKeyUp;
+    // A finished label edit of `node`: the window stores the new text and
+    // answers whether the node takes it (false keeps the old text). Escape
+    // ends the edit without it.
+    std::function<bool(QTreeWidgetItem* node, const QString& newString)> onAfterLabelEdit;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+
+private:
+    friend class RecordTreeDelegate;
+    void Forget(QTreeWidgetItem* node);
+    bool CommitLabel(QTreeWidgetItem* node, const QString& text);
+    void NotePointer(const QPointF& pos);
+
+    const ImageList* images_ = nullptr;
+    std::unordered_map<std::string, QTreeWidgetItem*> byKey_;
+    std::string dropHighlight_;
+    float pointerX_ = 0;
+    float pointerY_ = 0;
+};

@@ -1,0 +1,260 @@
+#pragma once
+// The main window: the menu bar, the toolbar along the top, the record tree
+// on the left, the value box on the right with the splitter between them, and
+// the status bar at the bottom. The program runs on in its events; its exit
+// ends the program.
+//
+// Each control is a member named as the control, with that objectName, so
+// tests find them with findChild. Event handlers are the public functions
+// named control_Event; the Qt event overrides only translate their arguments
+// (twips, button and shift codes, key codes) and call them.
+#include <QMainWindow>
+#include <QUrl>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/core/CoreView.h"
+#include "app/core/modMainUsers.h"
+#include "app/trace/Trace.h"
+
+class ImageList;
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTextEdit;
+class QTimer;
+class QToolBar;
+class QTreeWidgetItem;
+class RecordTree;
+class SplitterBar;
+
+class frmMain : public QMainWindow, public trace::Traced, public CoreView, public modMain::UserView {
+public:
+    // The caption, which no language text replaces.
+    static constexpr const char* kCaption = "Norvask Quellon Password Manager";
+
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    const char* TraceName() const override { return "frmMain"; }
+    std::string DumpModuleVars() const override;
+
+    // Loads the window (once) and shows it: what the start procedure does last.
+    void Show();
+
+    // ---- Seams: what the window starts that lives elsewhere ----
+
+    // Shows a dialog modally and returns when it has closed: `form` is the
+    // dialog's name ("frmPassword", "frmEditRecord", ...) and `input` what the
+    // caller sets before the show (the user name, the record's key, ...).
+    // The password dialog leaves its results in FrmPaswResult and
+    // FrmPaswEnetered; unset, no dialog shows and the prompt counts as
+    // cancelled.
+    static inline std::function<void(frmMain& owner, const std::string& form, const std::string& input)> ShowForm;
+    // Whether the desktop offers a notification area.
+    static inline std::function<bool()> TrayAvailable;
+    // Ends the program after the exit work (the application's event loop).
+    static inline std::function<void()> EndProgram;
+    // Opens a file or link with the desktop's default program.
+    static inline std::function<void(const QUrl& url)> OpenUrl;
+
+    // ---- Life cycle and layout ----
+    void Form_Load();
+    void Form_Paint();
+    void Form_QueryUnload(std::int32_t& Cancel, std::int32_t UnloadMode);
+    void Form_Unload(std::int32_t& Cancel);
+    void Form_Resize();
+    void DoConfig();
+    void SaveGUIConf();
+    void picSepar_MouseDown(int Button, int Shift, float X, float Y);
+    void picSepar_MouseMove(int Button, int Shift, float X, float Y);
+    void picSepar_MouseUp(int Button, int Shift, float X, float Y);
+    // Tray mode counts only while a notification-area icon really exists.
+    bool InTrayMode() const;
+
+    // ---- Texts ----
+    void ShowFormLang();
+
+    // ---- Commands ----
+    void mnuFileAddUser_Click();
+    void mnuFileDelCurUser_Click();
+    void mnuFileSelectUser_Click();
+    void mnuFileUnloadUser_Click();
+    void mnuFileChangeUsPasw_Click();
+    void mnuFileSaveDB_Click();
+    void mnuFileBackup_Click();
+    void mnuFileExit_Click();
+    void mnuViewToolBar_Click();
+    void mnuViewStatusbar_Click();
+    void mnuViewOnTop_Click();
+    void mnuToolsGenerator_Click();
+    void mnuToolsFlash_Click();
+    void mnuToolsClearClip_Click();
+    void mnuToolsFind_Click();
+    void mnuToolsOptions_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpAskSupport_Click();
+    void mnuHelpAbout_Click();
+    void mnuTrayShow_Click();
+    void mnuTrayGenPasw_click();
+    void mnuTraySaveDB_Click();
+    void mnuTraySelectUser_Click();
+    void mnuTrayExit_Click();
+    void tlbToolbar_ButtonClick(int ButtonIndex, const std::string& ButtonKey);
+    void picTrayHook_MouseDown(int Button, int Shift, float X, float Y);
+
+    // ---- Value box ----
+    void txtValue_MouseDown(int Button, int Shift, float X, float Y);
+    void mnuContextValCopyPasw_Click();
+    void mnuContextValCopyLog_Click();
+    void mnuContextValCopyTit_Click();
+    void mnuContextValCopyDesc_Click();
+    void mnuContextTrvEdit_Click();
+    void mnuContextTrvRename_Click();
+
+    // ---- Tree ----
+    void trvDatabaseClick();
+    std::int32_t CheckPointedNode(float x, float y);
+    void trvDatabase_Click();
+    // The end of the label edit of `node`; Cancel (set for a text the code
+    // page cannot hold) keeps the node's old text.
+    void trvDatabase_AfterLabelEdit(QTreeWidgetItem* node, std::int32_t& Cancel, const QString& NewString);
+    void trvDatabase_DblClick();
+    void trvDatabase_KeyUp(int KeyCode, int Shift);
+    void trvDatabase_MouseDown(int Button, int Shift, float x, float y);
+    void trvDatabase_MouseMove(int Button, int Shift, float x, float y);
+    void trvDatabase_MouseUp(int Button, int Shift, float x, float y);
+    void mnuContextTrvAddFolder_Click();
+    void mnuContextTrvDelFolder_Click();
+    void mnuContextTrvAddRec_Click();
+    void mnuContextTrvDelRec_Click();
+
+    // ---- What the core shows through the window ----
+    void ClearTree() override;
+    void AddTreeNode(const std::string& parentKey, const TreeNode& node) override;
+    void ExpandTreeNode(const std::string& key) override;
+    void SelectTreeNode(const std::string& key) override;
+    void ClearValueBox() override;
+    void AppendValueText(const std::string& text, std::int32_t colour, std::int32_t styleBits) override;
+    void EnableToolbarButton(const std::string& key, bool enabled) override;
+    void ClearValue() override;
+    void ShowUsDBInTreeView(clsDatabase& db) override;
+
+    // ---- Controls ----
+    QWidget* client = nullptr;  // the client area the layout places controls in
+    QToolBar* tlbToolbar = nullptr;
+    QStatusBar* stbStatusBar = nullptr;
+    QLabel* stbStatusBarPanel1 = nullptr;
+    RecordTree* trvDatabase = nullptr;
+    QTextEdit* txtValue = nullptr;
+    SplitterBar* picSepar = nullptr;
+    ImageList* imlMainList = nullptr;
+    ImageList* imlToolBarList = nullptr;
+    QTimer* tmrTimer = nullptr;
+    QTimer* tmrAutobackup = nullptr;
+    QWidget* picTrayHook = nullptr;
+
+    QMenu* mnufile = nullptr;
+    QAction* mnuFileAddUser = nullptr;
+    QAction* mnuFileDelCurUser = nullptr;
+    QAction* mnuFileSelectUser = nullptr;
+    QAction* mnuFileUnloadUser = nullptr;
+    QAction* mnuFileChangeUsPasw = nullptr;
+    QAction* mnuFileSaveDB = nullptr;
+    QAction* mnuFileBackup = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuViewToolBar = nullptr;
+    QAction* mnuViewStatusbar = nullptr;
+    QAction* mnuViewOnTop = nullptr;
+    QMenu* mnuTools = nullptr;
+    QAction* mnuToolsGenerator = nullptr;
+    QAction* mnuToolsFlash = nullptr;
+    QAction* mnuToolsClearClip = nullptr;
+    QAction* mnuToolsFind = nullptr;
+    QAction* mnuToolsOptions = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpContents = nullptr;
+    QAction* mnuHelpAskSupport = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+    QMenu* mnuContextTrv = nullptr;
+    QAction* mnuContextTrvAddFolder = nullptr;
+    QAction* mnuContextTrvDelFolder = nullptr;
+    QAction* mnuContextTrvAddRec = nullptr;
+    QAction* mnuContextTrvDelRec = nullptr;
+    QAction* mnuContextTrvEdit = nullptr;
+    QAction* mnuContextTrvRename = nullptr;
+    QMenu* mnuContextVal = nullptr;
+    QAction* mnuContextValCopyPasw = nullptr;
+    QAction* mnuContextValCopyLog = nullptr;
+    QAction* mnuContextValCopyTit = nullptr;
+    QAction* mnuContextValCopyDesc = nullptr;
+    QMenu* mnuTray = nullptr;
+    QAction* mnuTrayShow = nullptr;
+    QAction* mnuTrayGenPasw = nullptr;
+    QAction* mnuTraySaveDB = nullptr;
+    QAction* mnuTraySelectUser = nullptr;
+    QAction* mnuTrayExit = nullptr;
+
+    // The toolbar's buttons by index (1 to 11; separators included) and key.
+    QAction* ToolbarButton(int index) const;
+    QAction* ToolbarButton(const std::string& key) const;
+    void EnableButton(const std::string& key, bool enabled) override;
+    // Enables or disables a command; a command whose dialog is not part of
+    // the program yet stays disabled.
+    void Enable(QAction* action, bool enabled);
+
+    // ---- Window state ----
+    bool ForceExit = false;        // the next unload really ends the program
+    bool IsProtected = false;      // locked after inactivity; the next paint asks the password
+    bool Splitting = false;        // a splitter drag is in progress
+    std::int32_t SelectedRec = 0;  // IndNum of the record the value box shows
+    bool mbIndrag = false;
+    std::string moDragNode;  // key of the node a left press armed for dragging
+    // The tree width and the splitter's left edge in twips, as the layout
+    // keeps them.
+    float TreeWidth() const { return treeWidth_; }
+    float SplitterLeft() const { return splitterLeft_; }
+    bool Loaded() const { return loaded_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildToolbar();
+    void ConnectHandlers();
+    void ApplyOnTop(bool onTop);
+    void CopyField(const char* fieldName);
+    // Shows a dialog through ShowForm; the password dialog's prompt counts as
+    // cancelled unless a dialog says otherwise.
+    void ShowDialog(const char* form, const std::string& input = {});
+    void AskPassword(const std::string& userName);
+    void SetStatusText(const std::string& text);
+    void TrayIconManagement(std::int32_t action);
+    void EndAfterExit();
+    void PlaceBars();
+    float ClientWidth() const;
+    float ClientHeight() const;
+
+    std::set<QAction*> unavailable_;
+    std::vector<QAction*> toolbarButtons_;  // index 1 .. 11 at 0 .. 10
+    std::vector<std::string> toolbarKeys_;
+    float treeWidth_ = 3015;
+    float splitterLeft_ = 0;     // the splitter's left edge, twips
+    float toolbarHeight_ = 495;  // the bars' heights, twips (0 while hidden)
+    float statusBarHeight_ = 255;
+    bool loaded_ = false;
+    bool applyingConfig_ = false;  // DoConfig's geometry changes lay nothing out
+    bool paintQueued_ = false;
+    std::int16_t mnIndex = 0;
+    bool ReallyExit = false;
+    std::int16_t TraceInstanceID = 0;
+};

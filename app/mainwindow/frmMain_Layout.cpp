@@ -1,0 +1,148 @@
+// The window's layout, its geometry options and the splitter.
+#include <QCursor>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <algorithm>
+
+#include "app/mainwindow/MainLayout.h"
+#include "app/mainwindow/RecordTree.h"
+#include "app/mainwindow/SplitterBar.h"
+#include "app/mainwindow/Twips.h"
+#include "app/mainwindow/WindowOptions.h"
+#include "app/mainwindow/frmMain.h"
+#include "platform/VbStrings.h"
+
+namespace {
+
+void Place(QWidget* w, const mainlayout::Rect& r) {
+    w->setGeometry(twips::ToPixels(r.left), twips::ToPixels(r.top), twips::ToPixels(r.width),
+                   twips::ToPixels(r.height));
+}
+
+// The height a bar gets when shown: its tag, or `design` when the tag is no
+// number.
+float TagHeight(const QWidget* bar, std::int32_t design) {
+    return static_cast<float>(winopt::CLngText(bar->property("Tag").toString().toStdString()).value_or(design));
+}
+
+}  // namespace
+
+float frmMain::ClientWidth() const { return static_cast<float>(twips::FromPixels(client->width())); }
+
+float frmMain::ClientHeight() const { return static_cast<float>(twips::FromPixels(client->height())); }
+
+void frmMain::PlaceBars() {
+    const int toolbar = twips::ToPixels(toolbarHeight_);
+    const int status = twips::ToPixels(statusBarHeight_);
+    tlbToolbar->setGeometry(0, 0, client->width(), toolbar);
+    stbStatusBar->setGeometry(0, client->height() - status, client->width(), status);
+}
+
+void frmMain::Form_Resize() try {
+    TRACE("Form_Resize");
+    if (applyingConfig_ || isMinimized() || !isVisible()) return;
+    SaveGUIConf();
+    mainlayout::Input in;
+    in.W = ClientWidth();
+    in.H = ClientHeight();
+    in.toolbarShown = winopt::GetBool(winopt::kToolbar, true, true);
+    in.toolbarHeight = toolbarHeight_;
+    in.statusHeight = statusBarHeight_;
+    in.treeWidth = treeWidth_;
+    const mainlayout::Result r = mainlayout::Layout(in);
+    treeWidth_ = r.treeWidth;
+    // A clamp lays out once more, and that pass stores the new tree width.
+    if (r.passes > 1) SaveGUIConf();
+    Place(trvDatabase, r.tree);
+    Place(txtValue, r.value);
+    Place(picSepar, r.splitter);
+    splitterLeft_ = r.splitter.left;
+}
+TRACE_BOUNDARY
+
+void frmMain::SaveGUIConf() {
+    TRACE("SaveGUIConf");
+    const QRect frame = frameGeometry();
+    winopt::Set(winopt::kWidth, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.width()))));
+    winopt::Set(winopt::kHeight, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.height()))));
+    winopt::Set(winopt::kLeft, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.x()))));
+    winopt::Set(winopt::kTop, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.y()))));
+    winopt::Set(winopt::kTreeWidth, winopt::CStrSingle(treeWidth_));
+}
+
+void frmMain::DoConfig() {
+    TRACE("DoConfig");
+    // Every option is read before the window changes: showing or moving it
+    // lays out and stores the geometry it has then.
+    const bool onTop = winopt::GetBool(winopt::kOnTop, false);
+    const bool statusBar = winopt::GetBool(winopt::kStatusBar, true);
+    const bool toolbar = winopt::GetBool(winopt::kToolbar, true);
+    const std::int32_t treeWidth = winopt::GetLong(winopt::kTreeWidth, 3015);
+    const std::optional<std::int32_t> width = winopt::GetLong(winopt::kWidth);
+    const std::optional<std::int32_t> height = winopt::GetLong(winopt::kHeight);
+    const std::optional<std::int32_t> top = winopt::GetLong(winopt::kTop);
+    const std::optional<std::int32_t> left = winopt::GetLong(winopt::kLeft);
+
+    // While the window is set up no resize lays out or stores half of it.
+    applyingConfig_ = true;
+    mnuViewOnTop->setChecked(onTop);
+    mnuViewStatusbar->setChecked(statusBar);
+    mnuViewToolBar->setChecked(toolbar);
+    ApplyOnTop(onTop);
+    toolbarHeight_ = toolbar ? TagHeight(tlbToolbar, 495) : 0;
+    tlbToolbar->setVisible(toolbar);
+    statusBarHeight_ = statusBar ? TagHeight(stbStatusBar, 255) : 0;
+
+    // The options hold the outer size; a missing one gives the design client
+    // area of 9090 x 7350.
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const int menuHeight = menuBar()->height();
+    treeWidth_ = static_cast<float>(treeWidth);
+    const int widthPx = width ? twips::ToPixels(*width) - frameExtra.width() : twips::ToPixels(9090);
+    const int heightPx = height ? twips::ToPixels(*height) - frameExtra.height() : twips::ToPixels(7350) + menuHeight;
+    resize(std::max(widthPx, 1), std::max(heightPx, 1));
+    move(left ? twips::ToPixels(*left) : frameGeometry().x(), top ? twips::ToPixels(*top) : frameGeometry().y());
+    applyingConfig_ = false;
+
+    show();
+    PlaceBars();
+    Form_Resize();
+}
+
+void frmMain::ApplyOnTop(bool onTop) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    // Placing the window in the z-order also shows it.
+    show();
+}
+
+void frmMain::picSepar_MouseDown(int Button, int Shift, float X, float Y) try {
+    TRACE("picSepar_MouseDown", TV(Button), TV(Shift), TV(X), TV(Y));
+    if (Button != 1) return;
+    Splitting = true;
+    // The pointer goes onto the splitter's left edge, so the drag moves the
+    // edge exactly with it.
+    QPoint pos = QCursor::pos();
+    pos.setX(pos.x() - twips::ToPixels(X));
+    QCursor::setPos(pos);
+}
+TRACE_BOUNDARY
+
+void frmMain::picSepar_MouseMove(int Button, int Shift, float X, float Y) try {
+    TRACE("picSepar_MouseMove", TV(Button), TV(Shift), TV(X), TV(Y));
+    if (!Splitting) return;
+    const std::int32_t W = vb::CLng(static_cast<double>(ClientWidth()));
+    const float left = mainlayout::DragSplitter(W, splitterLeft_, X);
+    splitterLeft_ = left;
+    picSepar->move(twips::ToPixels(left), picSepar->y());
+    treeWidth_ = mainlayout::TreeWidthForSplitter(left);
+    Form_Resize();
+}
+TRACE_BOUNDARY
+
+void frmMain::picSepar_MouseUp(int Button, int Shift, float X, float Y) try {
+    TRACE("picSepar_MouseUp", TV(Button), TV(Shift), TV(X), TV(Y));
+    Splitting = false;
+}
+TRACE_BOUNDARY

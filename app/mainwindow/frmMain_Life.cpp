@@ -1,0 +1,128 @@
+// The window's start, the password prompt after a lock, and closing.
+#include <QSystemTrayIcon>
+
+#include "app/core/clsDatabase.h"
+#include "app/core/modLang.h"
+#include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
+#include "app/mainwindow/RecordTree.h"
+#include "app/mainwindow/WindowOptions.h"
+#include "app/mainwindow/frmMain.h"
+#include "app/mainwindow/modIcon.h"
+#include "platform/qt/Desktop.h"
+
+namespace {
+
+// Asked when the database could not be written at exit, so unsaved changes
+// are never lost without the user knowing.
+constexpr const char* kExitUnsaved =
+    "The database could not be saved, so the changes since the last save would be lost.\r\n"
+    "Exit anyway?";
+
+bool LoggedIn() { return modMain::CurUsDB && !modMain::CurUsDB->Version().empty(); }
+
+}  // namespace
+
+void frmMain::ShowDialog(const char* form, const std::string& input) {
+    if (ShowForm) ShowForm(*this, form, input);
+}
+
+void frmMain::AskPassword(const std::string& userName) {
+    modMain::FrmPaswResult = 3;
+    ShowDialog("frmPassword", userName);
+}
+
+void frmMain::Form_Load() try {
+    TRACE("Form_Load");
+    trace::TraceObjectLoaded("frmMain", true, TraceInstanceID);
+    loaded_ = true;
+    modMain::DbgPrint("TESTPOINT 1");
+    // The tree draws lines, plus and minus signs, pictures and text.
+    trvDatabase->setRootIsDecorated(true);
+    modMain::DbgPrint("TESTPOINT 2");
+    modMain::AutorunManagement(winopt::GetBool(winopt::kAutorun, false));
+    DoConfig();
+    modIcon::SetIcon(this, modMain::Pt(modMain::AppPath()) + "mainicon.ico", true);
+    ShowFormLang();
+    modMain::DbgPrint("TESTPOINT 3");
+    show();
+    modMain::DbgPrint("TESTPOINT 4");
+    trvDatabase->SetImageList(imlMainList);
+
+    const std::string lastUser = winopt::Get(winopt::kLastUser);
+    if (!lastUser.empty() && winopt::GetBool(winopt::kAutoLogin, false)) {
+        AskPassword(lastUser);
+        if (modMain::FrmPaswResult == 1) {
+            modMain::CurUsPasw = modMain::FrmPaswEnetered;
+            modMain::FrmPaswEnetered.clear();
+            modMain::FullUserLoad(lastUser, modMain::CurUsPasw);
+        }
+    }
+    modMain::DbgPrint("TESTPOINT 5");
+    if (winopt::TrayModeOption()) TrayIconManagement(1);
+    modMain::DbgPrint("TESTPOINT 6");
+}
+TRACE_BOUNDARY
+
+void frmMain::Form_Paint() try {
+    TRACE("Form_Paint");
+    if (!IsProtected || modMain::FrmPaswShown) return;
+    AskPassword(winopt::Get(winopt::kLastUser));
+    if (modMain::FrmPaswResult == 1) {
+        modMain::CurUsPasw = modMain::FrmPaswEnetered;
+        modMain::FrmPaswEnetered.clear();
+        modMain::FullUserLoad(modMain::CurUser, modMain::CurUsPasw);
+        Enable(mnuTraySaveDB, true);
+        Enable(mnuTraySelectUser, true);
+        Enable(mnuTrayGenPasw, true);
+        IsProtected = false;
+    } else {
+        IsProtected = false;
+        modMain::UnloadUser();
+    }
+}
+TRACE_BOUNDARY
+
+bool frmMain::InTrayMode() const {
+    if (!winopt::TrayModeOption() || !modMain::DoUnloadTIcon) return false;
+    return TrayAvailable ? TrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void frmMain::Form_QueryUnload(std::int32_t& Cancel, std::int32_t UnloadMode) try {
+    TRACE("Form_QueryUnload", TV(Cancel), TV(UnloadMode));
+    if (ForceExit || InTrayMode()) return;
+    if (qtplat::MsgBox(modLang::Texts(1), qtplat::vbYesNo | qtplat::vbQuestion) == qtplat::vbYes)
+        ForceExit = true;
+    else
+        Cancel = 1;
+}
+TRACE_BOUNDARY
+
+void frmMain::Form_Unload(std::int32_t& Cancel) try {
+    TRACE("Form_Unload", TV(Cancel));
+    if (!ForceExit) {
+        // Tray mode: the window only hides; the icon brings it back.
+        Cancel = 1;
+        if (InTrayMode()) hide();
+        return;
+    }
+    if (LoggedIn()) {
+        const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+        if (r != 2 && qtplat::MsgBox(kExitUnsaved, qtplat::vbYesNo | qtplat::vbExclamation) != qtplat::vbYes) {
+            ForceExit = false;
+            Cancel = 1;
+            return;
+        }
+    }
+    if (modMain::DoUnloadTIcon) TrayIconManagement(2);
+    if (!isMinimized()) SaveGUIConf();
+    modMain::SaveConfig(modMain::ProgCfgPath);
+    trace::TraceUnload("frmMain", TraceInstanceID);
+}
+TRACE_BOUNDARY
+
+void frmMain::TrayIconManagement(std::int32_t action) {
+    TRACE("TrayIconManagement", TV(action));
+    // The notification-area window is not part of the program yet: no icon
+    // is made, so DoUnloadTIcon stays False and the window never hides.
+}

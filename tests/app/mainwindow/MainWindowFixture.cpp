@@ -1,0 +1,122 @@
+#include "MainWindowFixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTreeWidgetItem>
+#include <filesystem>
+
+#include "CoreTestSupport.h"
+#include "VEDataBase/ClassIds.h"
+#include "VEDataBase/_clsMD5HASH.h"
+#include "app/core/clsDataFilesManager.h"
+#include "app/core/clsDatabase.h"
+#include "app/core/modLang.h"
+#include "app/core/modMain.h"
+#include "app/mainwindow/RecordTree.h"
+#include "app/mainwindow/modIcon.h"
+#include "platform/com/Creation.h"
+#include "platform/qt/Desktop.h"
+
+namespace guitest {
+
+namespace {
+
+// Text n of the test language reads "T<n>"; 150 texts.
+std::string TestLanguage() {
+    std::string text = "150\r\n# every text names its number\r\n";
+    for (int n = 1; n <= 150; ++n) text += std::to_string(n) + "=T" + std::to_string(n) + "\r\n";
+    return text;
+}
+
+}  // namespace
+
+std::string Md5Text(const std::string& text) {
+    return com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH)->DigestStrToHexStr(text);
+}
+
+void MainWindowTest::SetUp() {
+    coretest::LibraryTest::SetUp();
+    qpmtest::WriteBytes(appDir() + "/Languages/English.lng", TestLanguage());
+    modLang::LoadLang(appDir() + "/Languages/English.lng");
+    databases = appDir() + "/DataBases";
+    std::filesystem::create_directories(databases);
+    std::filesystem::copy_file(std::string(QPM_BIN_DIR) + "/SampleUser.vdb", databases + "/SampleUser.vdb");
+    DefaultOptions();
+    modMain::ProgCfgPath = appDir() + "/config.dat";
+    modMain::MDFM = std::make_shared<clsDataFilesManager>();
+    modMain::CurUsDB = std::make_shared<clsDatabase>();
+
+    qtplat::SetMsgBoxForTests([this](const std::string& prompt, int style, const std::string& title) {
+        boxes.push_back({prompt, style, title});
+        if (answers.empty()) return defaultAnswer;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    });
+    qtplat::SetShellOpenForTests([this](const std::string& target) {
+        opened.push_back(target);
+        return true;
+    });
+    frmMain::ShowForm = [this](frmMain&, const std::string& form, const std::string& input) {
+        forms.push_back({form, input});
+        if (form == "frmPassword" && !passwordToGive.empty()) {
+            modMain::FrmPaswResult = 1;
+            modMain::FrmPaswEnetered = Md5Text(passwordToGive);
+        }
+    };
+    frmMain::EndProgram = [this] { ++ended; };
+    frmMain::TrayAvailable = [this] { return trayAvailable; };
+    QApplication::clipboard()->setText(QStringLiteral("sentinel"));
+}
+
+void MainWindowTest::TearDown() {
+    w.reset();
+    frmMain::ShowForm = {};
+    frmMain::EndProgram = {};
+    frmMain::TrayAvailable = {};
+    qtplat::SetShellOpenForTests({});
+    modIcon::ClearCacheForTests();
+    coretest::LibraryTest::TearDown();
+}
+
+void MainWindowTest::DefaultOptions() {
+    SetOptions(coretest::DefaultOptions());
+    modMain::ProgConfig(5) = databases;
+}
+
+void MainWindowTest::Start(const std::string& password) {
+    passwordToGive = password;
+    w = std::make_unique<frmMain>();
+    w->Show();
+}
+
+void MainWindowTest::StartWithSampleUser() {
+    modMain::ProgConfig(4) = kSampleUser;
+    modMain::ProgConfig(7) = "1";
+    Start(kSamplePassword);
+    ASSERT_EQ(modMain::CurUser, kSampleUser);
+}
+
+QTreeWidgetItem* MainWindowTest::Node(const std::string& key) {
+    QTreeWidgetItem* node = w->trvDatabase->Find(key);
+    EXPECT_NE(node, nullptr) << "no node " << key;
+    return node;
+}
+
+void MainWindowTest::ClickNode(const std::string& key) {
+    QTreeWidgetItem* node = Node(key);
+    if (!node) return;
+    w->trvDatabase->SetSelectedItem(node);
+    w->trvDatabase_Click();
+}
+
+std::optional<std::string> MainWindowTest::RowField(std::int32_t indNum, const std::string& field) {
+    clsDatabase& db = *modMain::CurUsDB;
+    const std::int32_t tbl = db.FindTable("DataTable");
+    std::int32_t start = 0;
+    const std::int32_t row = db.GetRecNumFromVal(tbl, db.FindField(tbl, "IndNum"), std::to_string(indNum), start);
+    if (row <= 0) return std::nullopt;
+    return db.GetTblFldValNm(tbl, row, field);
+}
+
+}  // namespace guitest

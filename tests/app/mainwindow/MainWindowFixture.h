@@ -1,0 +1,69 @@
+#pragma once
+// The main window under test, offscreen, on the core's fixture (a program
+// folder and per-user folders of the test's own, the built library
+// registered): a language file whose text n reads "T<n>", the sample user's
+// database in the databases folder, and every way out of the window answered
+// by the test (message boxes, dialogs, opening files, the program's end).
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CoreTestSupport.h"
+#include "app/mainwindow/frmMain.h"
+
+class QTreeWidgetItem;
+
+namespace guitest {
+
+struct Form {
+    std::string form;
+    std::string input;
+};
+
+inline constexpr const char* kSampleUser = "SampleUser";
+inline constexpr const char* kSamplePassword = "58203716";
+
+// The MD5 text of a password, from the library's own hash class.
+std::string Md5Text(const std::string& text);
+
+class MainWindowTest : public coretest::LibraryTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Options as the first run leaves them (start.dat), the databases folder
+    // in the test's folder.
+    void DefaultOptions();
+    // Makes the window and runs its start; with `password` the password
+    // dialog answers with it.
+    void Start(const std::string& password = {});
+    // Starts with the sample user as the last user, logged in at start.
+    void StartWithSampleUser();
+
+    // A node by key; fails the test when it is not there.
+    QTreeWidgetItem* Node(const std::string& key);
+    // Selects a node and runs the tree's click.
+    void ClickNode(const std::string& key);
+
+    // A row of "DataTable" by IndNum in the logged-in user's database: the
+    // value of `field`, or nothing when no row has that IndNum.
+    std::optional<std::string> RowField(std::int32_t indNum, const std::string& field);
+
+    // The answer the next message box gets (after the queue: `defaultAnswer`).
+    void Answer(int answer) { answers.push_back(answer); }
+
+    std::string databases;
+    std::unique_ptr<frmMain> w;
+    std::deque<int> answers;
+    int defaultAnswer = 7;  // No
+    std::vector<Form> forms;
+    std::string passwordToGive;
+    std::vector<std::string> opened;
+    int ended = 0;
+    bool trayAvailable = false;
+};
+
+}  // namespace guitest

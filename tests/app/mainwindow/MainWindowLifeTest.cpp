@@ -1,0 +1,291 @@
+// The window's start, its layout from the options, closing and exit.
+#include <QAction>
+#include <QCoreApplication>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <filesystem>
+
+#include "MainWindowFixture.h"
+#include "ScopedEnv.h"
+#include "app/core/clsDatabase.h"
+#include "app/core/modMain.h"
+#include "app/mainwindow/RecordTree.h"
+#include "app/mainwindow/SplitterBar.h"
+#include "app/mainwindow/WindowOptions.h"
+#include "platform/FileIO.h"
+
+namespace guitest {
+namespace {
+
+TEST_F(MainWindowTest, StartWithoutLastUserAsksNothing) {
+    Start();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(forms.empty());
+    EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
+    EXPECT_EQ(modMain::CurUser, "");
+}
+
+TEST_F(MainWindowTest, StartWithLastUserButNoAutoLoginAsksNothing) {
+    modMain::ProgConfig(4) = kSampleUser;
+    modMain::ProgConfig(7) = "False";
+    Start(kSamplePassword);
+    EXPECT_TRUE(forms.empty());
+    EXPECT_EQ(modMain::CurUser, "");
+}
+
+TEST_F(MainWindowTest, StartCancelledLeavesNobodyLoggedIn) {
+    modMain::ProgConfig(4) = kSampleUser;
+    modMain::ProgConfig(7) = "True";
+    Start();  // the dialog answers nothing: cancelled
+    ASSERT_EQ(forms.size(), 1u);
+    EXPECT_EQ(forms[0].form, "frmPassword");
+    EXPECT_EQ(forms[0].input, kSampleUser);
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
+}
+
+TEST_F(MainWindowTest, StartWithTheSampleUserShowsItsTree) {
+    StartWithSampleUser();
+    EXPECT_TRUE(modMain::FrmPaswEnetered.empty());
+    EXPECT_EQ(modMain::CurUsPasw.str(), Md5Text(kSamplePassword));
+    QTreeWidgetItem* root = Node("0key");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(RecordTree::Text(root), kSampleUser);
+    EXPECT_TRUE(root->isExpanded());
+    EXPECT_EQ(w->trvDatabase->SelectedItem(), root);
+    // Every row of the sample is a node under its parent, with its title and type.
+    clsDatabase& db = *modMain::CurUsDB;
+    const std::int32_t tbl = db.FindTable("DataTable");
+    const std::int32_t rows = db.GetTblRecNum(tbl);
+    ASSERT_GT(rows, 3);
+    EXPECT_EQ(w->trvDatabase->NodeCount(), rows + 1);
+    for (std::int32_t r = 1; r <= rows; ++r) {
+        QTreeWidgetItem* node = Node(db.GetTblFldValNm(tbl, r, "IndNum") + "key");
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(RecordTree::Text(node), db.GetTblFldValNm(tbl, r, "Title"));
+        EXPECT_EQ(RecordTree::Tag(node), db.GetTblFldValNm(tbl, r, "Type"));
+        const std::string parent = db.GetTblFldValNm(tbl, r, "Parent") + "key";
+        EXPECT_EQ(RecordTree::Key(node->parent()), parent);
+        EXPECT_FALSE(node->icon(0).isNull());
+    }
+    // The options remember the user.
+    EXPECT_EQ(modMain::ProgConfig(4), kSampleUser);
+}
+
+// The layout follows the options: the design values place the tree at 600
+// below the toolbar; without the toolbar it moves up to 135.
+TEST_F(MainWindowTest, DoConfigPlacesTheWindowAndItsControls) {
+    modMain::ProgConfig(16) = "9090";
+    modMain::ProgConfig(17) = "8000";
+    modMain::ProgConfig(18) = "1500";
+    modMain::ProgConfig(19) = "900";
+    modMain::ProgConfig(20) = "3015";
+    Start();
+    EXPECT_EQ(w->frameGeometry().width(), 606);
+    EXPECT_EQ(w->frameGeometry().height(), 533);
+    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(100, 60));
+    EXPECT_EQ(w->trvDatabase->geometry(), QRect(2, 40, 201, w->client->height() - 33 - 7 - 17));
+    EXPECT_EQ(w->picSepar->geometry().left(), 204);
+    EXPECT_EQ(w->txtValue->geometry().left(), 210);
+    EXPECT_EQ(w->tlbToolbar->height(), 33);
+    EXPECT_EQ(w->stbStatusBar->height(), 17);
+    // The geometry is stored back on every layout.
+    EXPECT_EQ(modMain::ProgConfig(16), "9090");
+    EXPECT_EQ(modMain::ProgConfig(17), "7995");
+    EXPECT_EQ(modMain::ProgConfig(18), "1500");
+    EXPECT_EQ(modMain::ProgConfig(19), "900");
+    EXPECT_EQ(modMain::ProgConfig(20), "3015");
+
+    w->mnuViewToolBar->trigger();
+    EXPECT_EQ(modMain::ProgConfig(1), "False");
+    EXPECT_FALSE(w->tlbToolbar->isVisible());
+    EXPECT_EQ(w->trvDatabase->geometry().top(), 9);
+    EXPECT_EQ(w->trvDatabase->height(), w->client->height() - 7 - 17);
+    w->mnuViewToolBar->trigger();
+    EXPECT_EQ(modMain::ProgConfig(1), "True");
+    EXPECT_EQ(w->tlbToolbar->height(), 33);
+    EXPECT_EQ(w->trvDatabase->geometry().top(), 40);
+
+    w->mnuViewStatusbar->trigger();
+    EXPECT_EQ(modMain::ProgConfig(2), "False");
+    EXPECT_EQ(w->stbStatusBar->height(), 0);
+    EXPECT_EQ(w->trvDatabase->height(), w->client->height() - 33 - 7);
+}
+
+// Options a person or an older program wrote badly never stop the start:
+// the design values stand in.
+TEST_F(MainWindowTest, BadOptionValuesStartWithTheDesignValues) {
+    modMain::ProgConfig(1) = "sometimes";
+    modMain::ProgConfig(2) = "";
+    modMain::ProgConfig(3) = "x";
+    modMain::ProgConfig(6) = "?";
+    modMain::ProgConfig(7) = "maybe";
+    modMain::ProgConfig(16) = "wide";
+    modMain::ProgConfig(17) = "1e99";
+    modMain::ProgConfig(18) = "left";
+    modMain::ProgConfig(19) = "";
+    modMain::ProgConfig(20) = "3015px";
+    modMain::ProgConfig(4) = kSampleUser;
+    Start(kSamplePassword);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->tlbToolbar->isVisible());
+    EXPECT_EQ(w->stbStatusBar->height(), 17);
+    EXPECT_FALSE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(w->client->width(), 606);
+    EXPECT_EQ(w->client->height(), 490);
+    EXPECT_FLOAT_EQ(w->TreeWidth(), 3015);
+    EXPECT_TRUE(forms.empty());  // no auto-login on a bad option 7
+    // Once laid out, the options hold usable values again.
+    EXPECT_EQ(modMain::ProgConfig(20), "3015");
+}
+
+TEST_F(MainWindowTest, ShortOptionsFileStillStarts) {
+    modMain::ProgConfig.ReDimPreserve(1, 14);
+    Start();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(modMain::ProgConfig.UBound(), 20);
+    EXPECT_EQ(modMain::ProgConfig(20), "3015");
+}
+
+TEST_F(MainWindowTest, ZeroTreeWidthAndNarrowWindowAreClamped) {
+    modMain::ProgConfig(20) = "0";
+    Start();
+    // 4 % of the client width + 1, and the tree 45 twips left of that.
+    const float W = static_cast<float>(w->client->width() * 15);
+    EXPECT_FLOAT_EQ(w->SplitterLeft(), 0.04f * W + 1);
+    EXPECT_FLOAT_EQ(w->TreeWidth(), 0.04f * W + 1 - 45);
+
+    modMain::ProgConfig(20) = "20000";
+    w->DoConfig();
+    EXPECT_FLOAT_EQ(w->SplitterLeft(), std::floor(0.96f * W));
+    EXPECT_EQ(modMain::ProgConfig(20), winopt::CStrSingle(std::floor(0.96f * W) - 45));
+}
+
+TEST_F(MainWindowTest, SplitterDragStopsAt96Percent) {
+    Start();
+    const float W = static_cast<float>(w->client->width() * 15);
+    w->picSepar_MouseMove(1, 0, 600, 0);  // not pressed: nothing moves
+    EXPECT_FLOAT_EQ(w->TreeWidth(), 3015);
+    w->picSepar_MouseDown(1, 0, 45, 0);
+    EXPECT_TRUE(w->Splitting);
+    w->picSepar_MouseMove(1, 0, 600, 0);
+    EXPECT_FLOAT_EQ(w->SplitterLeft(), 3060 + 600);
+    EXPECT_FLOAT_EQ(w->TreeWidth(), 3615);
+    EXPECT_EQ(modMain::ProgConfig(20), "3615");
+    w->picSepar_MouseMove(1, 0, 100000, 0);
+    EXPECT_FLOAT_EQ(w->SplitterLeft(), 0.96f * W);
+    w->picSepar_MouseUp(1, 0, 0, 0);
+    EXPECT_FALSE(w->Splitting);
+    w->picSepar_MouseMove(1, 0, -100000, 0);
+    EXPECT_FLOAT_EQ(w->SplitterLeft(), 0.96f * W);
+    // A right press does not start a drag.
+    w->picSepar_MouseDown(2, 0, 45, 0);
+    EXPECT_FALSE(w->Splitting);
+}
+
+// ---- Closing and exit ----
+
+TEST_F(MainWindowTest, CloseBoxAsksAndNoKeepsTheWindow) {
+    StartWithSampleUser();
+    Answer(7);
+    EXPECT_FALSE(w->close());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, "T1");
+    EXPECT_EQ(boxes[0].style, 4 | 32);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(ended, 0);
+    EXPECT_FALSE(w->ForceExit);
+}
+
+TEST_F(MainWindowTest, ExitSavesOptionsAndDatabaseAndEnds) {
+    StartWithSampleUser();
+    ClickNode("0key");
+    w->tlbToolbar_ButtonClick(5, "btnAddFolder");
+    const std::string newKey = RecordTree::Key(w->trvDatabase->SelectedItem());
+    w->trvDatabase->closePersistentEditor(w->trvDatabase->SelectedItem());
+    Answer(6);
+    w->mnuFileExit->trigger();
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(w->ForceExit);
+    EXPECT_TRUE(std::filesystem::exists(modMain::ProgCfgPath));
+    w.reset();
+
+    // A fresh start finds the new folder in the file.
+    modMain::CurUsDB = std::make_shared<clsDatabase>();
+    modMain::CurUser.clear();
+    boxes.clear();
+    StartWithSampleUser();
+    EXPECT_NE(w->trvDatabase->Find(newKey), nullptr);
+}
+
+// F3: a save that fails at exit asks before the changes are dropped.
+TEST_F(MainWindowTest, FailedSaveAtExitAsksBeforeEnding) {
+    StartWithSampleUser();
+    const std::string before = *plat::ReadWholeFile(databases + "/SampleUser.vdb");
+    {
+        coretest::ScopedLibraryWriteFaults faults({0, true});
+        Answer(6);  // exit
+        Answer(7);  // not without the changes
+        EXPECT_FALSE(w->close());
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_NE(boxes[1].prompt.find("could not be saved"), std::string::npos);
+        EXPECT_EQ(ended, 0);
+        EXPECT_FALSE(w->ForceExit);
+        EXPECT_TRUE(w->isVisible());
+    }
+    EXPECT_EQ(*plat::ReadWholeFile(databases + "/SampleUser.vdb"), before);
+    // Once the file can be written the exit saves and ends.
+    Answer(6);
+    w->mnuFileExit_Click();
+    EXPECT_EQ(ended, 1);
+}
+
+// Tray mode counts only while a tray icon exists: without one the close box
+// asks as outside tray mode and the window never vanishes.
+TEST_F(MainWindowTest, TrayModeWithoutTrayIconClosesAsOutsideTrayMode) {
+    modMain::ProgConfig(12) = "1";
+    for (bool available : {false, true}) {
+        trayAvailable = available;
+        Start();
+        EXPECT_FALSE(modMain::DoUnloadTIcon);
+        EXPECT_FALSE(w->InTrayMode());
+        boxes.clear();
+        Answer(7);
+        EXPECT_FALSE(w->close());
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(w->isVisible());
+    }
+    // With an icon (the tray window sets the flag) the close box only hides.
+    modMain::DoUnloadTIcon = true;
+    trayAvailable = true;
+    EXPECT_TRUE(w->InTrayMode());
+    boxes.clear();
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(ended, 0);
+    // Exit still asks in tray mode, and ends on Yes.
+    Answer(6);
+    w->mnuTrayExit_Click();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(ended, 1);
+    modMain::DoUnloadTIcon = false;
+}
+
+TEST_F(MainWindowTest, ExitWhileMinimisedKeepsTheLastStoredGeometry) {
+    Start();
+    w->resize(500, 400);
+    QCoreApplication::processEvents();
+    const std::string width = modMain::ProgConfig(16);
+    w->showMinimized();
+    QCoreApplication::processEvents();
+    w->setGeometry(w->x(), w->y(), 300, 300);
+    Answer(6);
+    w->mnuFileExit_Click();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(modMain::ProgConfig(16), width);
+}
+
+}  // namespace
+}  // namespace guitest

@@ -1,0 +1,194 @@
+// The main window's controls, captions and commands, offscreen.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+
+#include "MainWindowFixture.h"
+#include "app/core/clsDatabase.h"
+#include "app/core/modLang.h"
+#include "app/core/modMain.h"
+#include "app/mainwindow/ImageList.h"
+#include "app/mainwindow/RecordTree.h"
+#include "platform/qt/AnsiText.h"
+
+namespace guitest {
+namespace {
+
+QString Caption(QAction* a) { return a->text(); }
+
+TEST_F(MainWindowTest, EveryControlCarriesItsName) {
+    Start();
+    for (const char* name : {"client", "trvDatabase", "txtValue", "picSepar", "tlbToolbar", "stbStatusBar",
+                             "stbStatusBarPanel1", "picTrayHook"})
+        EXPECT_NE(w->findChild<QWidget*>(name), nullptr) << name;
+    for (const char* name : {"imlMainList", "imlToolBarList", "tmrTimer", "tmrAutobackup"})
+        EXPECT_NE(w->findChild<QObject*>(name), nullptr) << name;
+    for (const char* name : {"mnufile", "mnuView", "mnuTools", "mnuHelp", "mnuContextTrv", "mnuContextVal", "mnuTray"})
+        EXPECT_NE(w->findChild<QMenu*>(name), nullptr) << name;
+    EXPECT_EQ(w->tmrTimer->interval(), 100);
+    EXPECT_EQ(w->tmrAutobackup->interval(), 60000);
+    EXPECT_EQ(w->windowTitle(), QString::fromLatin1(frmMain::kCaption));
+    EXPECT_EQ(w->imlMainList->Count(), 44);
+    EXPECT_FALSE(w->imlMainList->Icon("43key").isNull());
+    EXPECT_FALSE(w->imlMainList->Icon("DBIcon").isNull());
+    EXPECT_FALSE(w->picTrayHook->isVisible());
+    EXPECT_EQ(w->tlbToolbar->property("Tag").toString(), "495");
+    EXPECT_EQ(w->stbStatusBar->property("Tag").toString(), "255");
+}
+
+// Every caption comes from its language text; the window caption and the
+// popups themselves get none.
+TEST_F(MainWindowTest, CaptionsComeFromTheLanguageTexts) {
+    Start();
+    const std::vector<std::pair<const char*, int>> items = {
+        {"mnuFileAddUser", 30},        {"mnuFileDelCurUser", 31},
+        {"mnuFileSelectUser", 32},     {"mnuFileChangeUsPasw", 33},
+        {"mnuFileSaveDB", 34},         {"mnuFileExit", 35},
+        {"mnuFileUnloadUser", 141},    {"mnuFileBackup", 142},
+        {"mnuViewToolBar", 36},        {"mnuViewStatusbar", 37},
+        {"mnuViewOnTop", 38},          {"mnuToolsClearClip", 40},
+        {"mnuToolsFind", 41},          {"mnuToolsOptions", 42},
+        {"mnuToolsGenerator", 39},     {"mnuToolsFlash", 143},
+        {"mnuHelpContents", 43},       {"mnuHelpAbout", 46},
+        {"mnuHelpAskSupport", 44},     {"mnuContextTrvAddFolder", 113},
+        {"mnuContextTrvAddRec", 115},  {"mnuContextTrvDelFolder", 114},
+        {"mnuContextTrvDelRec", 116},  {"mnuContextTrvEdit", 117},
+        {"mnuContextTrvRename", 118},  {"mnuContextValCopyDesc", 121},
+        {"mnuContextValCopyLog", 120}, {"mnuContextValCopyPasw", 119},
+        {"mnuContextValCopyTit", 122}, {"mnuTraySelectUser", 126},
+        {"mnuTrayExit", 127},          {"mnuTrayGenPasw", 124},
+        {"mnuTraySaveDB", 125},        {"mnuTrayShow", 123}};
+    for (const auto& [name, id] : items) {
+        auto* a = w->findChild<QAction*>(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(Caption(a), QStringLiteral("T%1").arg(id)) << name;
+    }
+    for (const auto& [name, id] :
+         std::vector<std::pair<const char*, int>>{{"mnufile", 26}, {"mnuView", 27}, {"mnuTools", 28}, {"mnuHelp", 29}})
+        EXPECT_EQ(w->findChild<QMenu*>(name)->title(), QStringLiteral("T%1").arg(id)) << name;
+    // Toolbar tooltips by index; separators (4, 7, 10) get none.
+    const std::vector<std::pair<int, int>> buttons = {{1, 47}, {2, 48}, {3, 49}, {5, 50},
+                                                      {6, 51}, {8, 52}, {9, 53}, {11, 54}};
+    for (const auto& [index, id] : buttons)
+        EXPECT_EQ(w->ToolbarButton(index)->toolTip(), QStringLiteral("T%1").arg(id)) << index;
+    for (int index : {4, 7, 10}) EXPECT_TRUE(w->ToolbarButton(index)->isSeparator()) << index;
+    EXPECT_EQ(w->ToolbarButton("btnFind"), w->ToolbarButton(11));
+    EXPECT_EQ(w->windowTitle(), QString::fromLatin1(frmMain::kCaption));
+}
+
+TEST_F(MainWindowTest, MissingLanguageFileShowsTheErrorTextAndCommandsStillWork) {
+    modLang::TxtMas.Erase();
+    Start();
+    EXPECT_EQ(w->mnuFileSaveDB->text(), QStringLiteral("#Error in language module#"));
+    EXPECT_EQ(w->mnuContextValCopyPasw->text(), QStringLiteral("#Error in language module#"));
+    w->mnuToolsClearClip->trigger();
+    EXPECT_TRUE(QApplication::clipboard()->text().isEmpty());
+}
+
+// Commands whose dialogs are not part of the program yet are present and
+// disabled, and the window's own enabling never turns them on.
+TEST_F(MainWindowTest, CommandsWithoutTheirDialogsStayDisabled) {
+    StartWithSampleUser();
+    for (const char* name : {"mnuFileAddUser", "mnuFileSelectUser", "mnuFileChangeUsPasw", "mnuFileBackup",
+                             "mnuToolsGenerator", "mnuToolsFlash", "mnuToolsFind", "mnuToolsOptions", "mnuHelpAbout",
+                             "mnuContextTrvAddRec", "mnuContextTrvEdit", "mnuTrayGenPasw", "mnuTraySelectUser"})
+        EXPECT_FALSE(w->findChild<QAction*>(name)->isEnabled()) << name;
+    for (const char* name :
+         {"mnuFileDelCurUser", "mnuFileUnloadUser", "mnuFileSaveDB", "mnuFileExit", "mnuViewToolBar",
+          "mnuViewStatusbar", "mnuViewOnTop", "mnuToolsClearClip", "mnuHelpContents", "mnuHelpAskSupport",
+          "mnuContextTrvAddFolder", "mnuContextTrvDelFolder", "mnuContextTrvDelRec", "mnuContextTrvRename",
+          "mnuContextValCopyPasw", "mnuTrayShow", "mnuTraySaveDB", "mnuTrayExit"})
+        EXPECT_TRUE(w->findChild<QAction*>(name)->isEnabled()) << name;
+    ClickNode("1key");  // a folder turns "add record" on
+    EXPECT_FALSE(w->ToolbarButton("btnAddRec")->isEnabled());
+    EXPECT_TRUE(w->ToolbarButton("btnAddFolder")->isEnabled());
+    for (const char* key : {"btnAddUser", "btnSelectUser", "btnFind"})
+        EXPECT_FALSE(w->ToolbarButton(key)->isEnabled()) << key;
+}
+
+TEST_F(MainWindowTest, HelpOpensTheReadmeAndSupportAMailLink) {
+    Start();
+    w->mnuHelpContents->trigger();
+    w->mnuHelpAskSupport->trigger();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], appDir() + "/readme.txt");
+    EXPECT_EQ(opened[1].rfind("mailto:", 0), 0u);
+}
+
+TEST_F(MainWindowTest, ClearClipboardEmptiesIt) {
+    Start();
+    w->mnuToolsClearClip->trigger();
+    EXPECT_TRUE(QApplication::clipboard()->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, AlwaysOnTopStoresTrueOrFalseAndFollowsOptionsOneOrZero) {
+    modMain::ProgConfig(6) = "1";
+    Start();
+    EXPECT_TRUE(w->mnuViewOnTop->isChecked());
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    w->mnuViewOnTop->trigger();
+    EXPECT_EQ(modMain::ProgConfig(6), "False");
+    EXPECT_FALSE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w->isVisible());
+    w->mnuViewOnTop->trigger();
+    EXPECT_EQ(modMain::ProgConfig(6), "True");
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainWindowTest, DeleteCurrentUserWithNobodyLoggedInOnlyTells) {
+    Start();
+    w->mnuFileDelCurUser->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, "T11");
+    EXPECT_TRUE(std::filesystem::exists(databases + "/SampleUser.vdb"));
+}
+
+TEST_F(MainWindowTest, DeleteCurrentUserAsksAndDeletesOnlyOnYes) {
+    StartWithSampleUser();
+    Answer(7);
+    w->mnuFileDelCurUser->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, "T4 \"SampleUser\"");
+    EXPECT_TRUE(std::filesystem::exists(databases + "/SampleUser.vdb"));
+    EXPECT_EQ(modMain::CurUser, kSampleUser);
+
+    Answer(6);
+    w->mnuFileDelCurUser->trigger();
+    EXPECT_FALSE(std::filesystem::exists(databases + "/SampleUser.vdb"));
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
+    EXPECT_EQ(modMain::ProgConfig(4), "");
+}
+
+TEST_F(MainWindowTest, UnloadUserAsksOkCancel) {
+    StartWithSampleUser();
+    Answer(2);
+    w->mnuFileUnloadUser->trigger();
+    EXPECT_EQ(boxes.back().prompt, "T139");
+    EXPECT_EQ(modMain::CurUser, kSampleUser);
+    Answer(1);
+    w->mnuFileUnloadUser->trigger();
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
+    EXPECT_TRUE(w->txtValue->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindowTest, SaveTellsOnlyWhenSaved) {
+    StartWithSampleUser();
+    w->mnuFileSaveDB->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, "T21");
+    modMain::UnloadUser();
+    w->mnuFileSaveDB->trigger();  // nothing loaded: the save fails, no message
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace guitest
