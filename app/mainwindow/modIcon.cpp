@@ -8,6 +8,7 @@
 
 #include "app/trace/Trace.h"
 #include "platform/qt/AnsiText.h"
+#include "resources/icons/QpmImages.h"
 
 namespace modIcon {
 
@@ -18,13 +19,11 @@ std::map<std::string, QIcon>& Cache() {
     return cache;
 }
 
-QIcon Load(const std::string& path) {
-    auto& cache = Cache();
-    if (auto it = cache.find(path); it != cache.end()) return it->second;
+// Every image an icon file holds, so each size gets its best fit; a null
+// icon when the file cannot be read.
+QIcon ReadIconFile(const QString& file) {
     QIcon icon;
-    const QString file = qtplat::PathToQString(path);
     QImageReader reader(file);
-    // Every image the file holds, so each window size gets its best fit.
     if (reader.canRead()) {
         const int count = std::max(reader.imageCount(), 1);
         for (int i = 0; i < count; ++i) {
@@ -32,6 +31,19 @@ QIcon Load(const std::string& path) {
             const QImage image = reader.read();
             if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
         }
+    }
+    return icon;
+}
+
+QIcon Load(const std::string& path) {
+    auto& cache = Cache();
+    if (auto it = cache.find(path); it != cache.end()) return it->second;
+    QIcon icon = ReadIconFile(qtplat::PathToQString(path));
+    // Without its icon file the program still shows its own icon, so the
+    // window and the notification-area icon can always be found.
+    if (icon.isNull()) {
+        qpmimages::InitImages();
+        icon = ReadIconFile(QStringLiteral(":/app/mainicon.ico"));
     }
     cache.emplace(path, icon);
     return icon;

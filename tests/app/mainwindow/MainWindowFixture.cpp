@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTest>
 #include <QTreeWidgetItem>
 #include <filesystem>
 
@@ -14,6 +17,7 @@
 #include "app/core/modMain.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/modIcon.h"
+#include "app/trace/Trace.h"
 #include "platform/com/Creation.h"
 #include "platform/qt/Desktop.h"
 
@@ -71,6 +75,8 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     w.reset();
+    // Every handler left the call stack as it found it.
+    EXPECT_EQ(trace::FStack.UBound(), 0);
     frmMain::ShowForm = {};
     frmMain::EndProgram = {};
     frmMain::TrayAvailable = {};
@@ -108,6 +114,21 @@ void MainWindowTest::ClickNode(const std::string& key) {
     if (!node) return;
     w->trvDatabase->SetSelectedItem(node);
     w->trvDatabase_Click();
+}
+
+QLineEdit* MainWindowTest::Editor() {
+    for (QLineEdit* e : w->trvDatabase->viewport()->findChildren<QLineEdit*>())
+        if (e->isVisible()) return e;
+    return nullptr;
+}
+
+void MainWindowTest::EndLabelEdit(Qt::Key key, const QString* text) {
+    QLineEdit* editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    if (text) editor->setText(*text);
+    QTest::keyClick(editor, key);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 std::optional<std::string> MainWindowTest::RowField(std::int32_t indNum, const std::string& field) {

@@ -14,6 +14,7 @@
 #include "CoreTestSupport.h"
 #include "app/mainwindow/frmMain.h"
 
+class QLineEdit;
 class QTreeWidgetItem;
 
 namespace guitest {
@@ -51,6 +52,13 @@ protected:
     // A row of "DataTable" by IndNum in the logged-in user's database: the
     // value of `field`, or nothing when no row has that IndNum.
     std::optional<std::string> RowField(std::int32_t indNum, const std::string& field);
+
+    // The open label editor of the tree, after a rename or a new folder.
+    QLineEdit* Editor();
+    // Ends the open label edit with a key (after typing `text`); the tree
+    // takes the text once the events have run.
+    void EndLabelEdit(Qt::Key key, const QString* text = nullptr);
+    void TypeLabel(const QString& text) { EndLabelEdit(Qt::Key_Return, &text); }
 
     // The answer the next message box gets (after the queue: `defaultAnswer`).
     void Answer(int answer) { answers.push_back(answer); }

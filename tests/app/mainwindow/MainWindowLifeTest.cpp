@@ -13,6 +13,7 @@
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
 #include "app/mainwindow/WindowOptions.h"
+#include "app/trace/Trace.h"
 #include "platform/FileIO.h"
 
 namespace guitest {
@@ -24,6 +25,12 @@ TEST_F(MainWindowTest, StartWithoutLastUserAsksNothing) {
     EXPECT_TRUE(forms.empty());
     EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
     EXPECT_EQ(modMain::CurUser, "");
+    // The start leaves its markers in the debug log, in order.
+    std::vector<std::string> marks;
+    for (const std::string& m : LogMessages())
+        if (m.rfind("TESTPOINT", 0) == 0) marks.push_back(m);
+    EXPECT_EQ(marks, (std::vector<std::string>{"TESTPOINT 1", "TESTPOINT 2", "TESTPOINT 3", "TESTPOINT 4",
+                                               "TESTPOINT 5", "TESTPOINT 6"}));
 }
 
 TEST_F(MainWindowTest, StartWithLastUserButNoAutoLoginAsksNothing) {
@@ -203,7 +210,7 @@ TEST_F(MainWindowTest, ExitSavesOptionsAndDatabaseAndEnds) {
     ClickNode("0key");
     w->tlbToolbar_ButtonClick(5, "btnAddFolder");
     const std::string newKey = RecordTree::Key(w->trvDatabase->SelectedItem());
-    w->trvDatabase->closePersistentEditor(w->trvDatabase->SelectedItem());
+    TypeLabel(QStringLiteral("Travel"));
     Answer(6);
     w->mnuFileExit->trigger();
     EXPECT_EQ(ended, 1);
@@ -216,7 +223,54 @@ TEST_F(MainWindowTest, ExitSavesOptionsAndDatabaseAndEnds) {
     modMain::CurUser.clear();
     boxes.clear();
     StartWithSampleUser();
-    EXPECT_NE(w->trvDatabase->Find(newKey), nullptr);
+    ASSERT_NE(w->trvDatabase->Find(newKey), nullptr);
+    EXPECT_EQ(RecordTree::Text(w->trvDatabase->Find(newKey)), "Travel");
+}
+
+// The password prompt after a lock: a right password loads the user again,
+// anything else logs out; a prompt already open is not opened twice.
+TEST_F(MainWindowTest, PaintWhileLockedAsksForThePassword) {
+    StartWithSampleUser();
+    forms.clear();
+    w->IsProtected = true;
+    modMain::FrmPaswShown = true;
+    w->Form_Paint();
+    EXPECT_TRUE(forms.empty());
+    EXPECT_TRUE(w->IsProtected);
+
+    modMain::FrmPaswShown = false;
+    modMain::CurUsDB = std::make_shared<clsDatabase>();
+    w->ClearTree();
+    w->mnuTraySaveDB->setEnabled(false);
+    w->Form_Paint();
+    ASSERT_EQ(forms.size(), 1u);
+    EXPECT_EQ(forms[0].input, kSampleUser);
+    EXPECT_FALSE(w->IsProtected);
+    EXPECT_EQ(modMain::CurUser, kSampleUser);
+    EXPECT_NE(w->trvDatabase->Find("0key"), nullptr);
+    EXPECT_TRUE(w->mnuTraySaveDB->isEnabled());
+
+    passwordToGive.clear();  // cancelled
+    w->IsProtected = true;
+    w->Form_Paint();
+    EXPECT_FALSE(w->IsProtected);
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
+}
+
+// An unexpected error in a handler reaches the error report with the
+// window's procedure and its module variables.
+TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedForTheWindow) {
+    StartWithSampleUser();
+    modMain::CurUsDB->SetTblTag(1, "not a number");
+    ClickNode("0key");
+    ExpectEnds([&] { w->tlbToolbar_ButtonClick(5, "btnAddFolder"); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("Module Name: frmMain"), std::string::npos);
+    EXPECT_NE(shown[0].find("Block Name: mnuContextTrvAddFolder_Click"), std::string::npos);
+    EXPECT_NE(shown[0].find("<ForceExit>False</ForceExit>"), std::string::npos);
+    EXPECT_NE(shown[0].find("<m_frmSysTray>{Cannot dump external UDTs}</m_frmSysTray>"), std::string::npos);
+    trace::ResetStack();
 }
 
 // F3: a save that fails at exit asks before the changes are dropped.

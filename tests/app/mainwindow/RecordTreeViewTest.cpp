@@ -42,22 +42,6 @@ protected:
     }
 
     // The open label editor, after a rename or a new folder started one.
-    QLineEdit* Editor() {
-        for (QLineEdit* e : w->trvDatabase->viewport()->findChildren<QLineEdit*>())
-            if (e->isVisible()) return e;
-        return nullptr;
-    }
-    // Ends the open label edit with a key; the tree takes the text once the
-    // events have run.
-    void EndLabelEdit(Qt::Key key, const QString* text = nullptr) {
-        QLineEdit* editor = Editor();
-        ASSERT_NE(editor, nullptr);
-        if (text) editor->setText(*text);
-        QTest::keyClick(editor, key);
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    void TypeLabel(const QString& text) { EndLabelEdit(Qt::Key_Return, &text); }
     QString Clipboard() { return QApplication::clipboard()->text(); }
     std::string Status() { return w->stbStatusBarPanel1->text().toStdString(); }
 };
