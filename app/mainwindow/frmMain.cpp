@@ -1,6 +1,7 @@
 // The main window's controls and the Qt events it turns into its handlers.
 #include "app/mainwindow/frmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -49,6 +50,9 @@ void LoadToolbarImages(ImageList& list) {
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    // The program ends only through its own exit: neither hiding this window
+    // nor closing the last dialog while it is hidden may end it unsaved.
+    QApplication::setQuitOnLastWindowClosed(false);
     qpmimages::InitImages();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kCaption));

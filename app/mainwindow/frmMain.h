@@ -76,6 +76,10 @@ public:
     // Tray mode counts only while a notification-area icon really exists.
     bool InTrayMode() const;
 
+    // After a login: tells the user when the database could be read only in
+    // part (and where the file as it was is kept).
+    void TellPartialLoad();
+
     // ---- Texts ----
     void ShowFormLang();
 
@@ -237,6 +241,9 @@ private:
     // cancelled unless a dialog says otherwise.
     void ShowDialog(const char* form, const std::string& input = {});
     void AskPassword(const std::string& userName);
+    // The password dialog's hash becomes the logged-in password and the user
+    // is loaded.
+    void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
     void TrayIconManagement(std::int32_t action);
     void EndAfterExit();

@@ -9,6 +9,7 @@
 #include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/mainwindow/modIcon.h"
+#include "platform/qt/AnsiText.h"
 #include "platform/qt/Desktop.h"
 
 namespace {
@@ -18,6 +19,14 @@ namespace {
 constexpr const char* kExitUnsaved =
     "The database could not be saved, so the changes since the last save would be lost.\r\n"
     "Exit anyway?";
+
+// Told when the user's file could be read only in part.
+constexpr const char* kPartialLoadKept =
+    "Some records of this database could not be read; the program shows what it could read.\r\n"
+    "The file as it was is kept as ";
+constexpr const char* kPartialLoadNoCopy =
+    "Some records of this database could not be read, and no copy of the file as it was could be kept: "
+    "the program will not save over it.";
 
 bool LoggedIn() { return modMain::CurUsDB && !modMain::CurUsDB->Version().empty(); }
 
@@ -30,6 +39,25 @@ void frmMain::ShowDialog(const char* form, const std::string& input) {
 void frmMain::AskPassword(const std::string& userName) {
     modMain::FrmPaswResult = 3;
     ShowDialog("frmPassword", userName);
+}
+
+void frmMain::LogInWithEnteredPassword(const std::string& userName) {
+    modMain::CurUsPasw = modMain::FrmPaswEnetered;
+    modMain::FrmPaswEnetered.clear();
+    modMain::FullUserLoad(userName, modMain::CurUsPasw);
+    TellPartialLoad();
+}
+
+void frmMain::TellPartialLoad() {
+    TRACE("TellPartialLoad");
+    if (modMain::PartialLoadFile.empty()) return;
+    if (modMain::PartialLoadCopy.empty()) {
+        qtplat::MsgBox(kPartialLoadNoCopy, qtplat::vbExclamation);
+        return;
+    }
+    const QString copy = qtplat::PathToQString(modMain::PartialLoadCopy);
+    qtplat::MsgBox(kPartialLoadKept + qtplat::QStringToAnsiLossy(QStringLiteral("\"%1\".").arg(copy)),
+                   qtplat::vbExclamation);
 }
 
 void frmMain::Form_Load() try {
@@ -52,11 +80,7 @@ void frmMain::Form_Load() try {
     const std::string lastUser = winopt::Get(winopt::kLastUser);
     if (!lastUser.empty() && winopt::GetBool(winopt::kAutoLogin, false)) {
         AskPassword(lastUser);
-        if (modMain::FrmPaswResult == 1) {
-            modMain::CurUsPasw = modMain::FrmPaswEnetered;
-            modMain::FrmPaswEnetered.clear();
-            modMain::FullUserLoad(lastUser, modMain::CurUsPasw);
-        }
+        if (modMain::FrmPaswResult == 1) LogInWithEnteredPassword(lastUser);
     }
     modMain::DbgPrint("TESTPOINT 5");
     if (winopt::TrayModeOption()) TrayIconManagement(1);
@@ -69,9 +93,7 @@ void frmMain::Form_Paint() try {
     if (!IsProtected || modMain::FrmPaswShown) return;
     AskPassword(winopt::Get(winopt::kLastUser));
     if (modMain::FrmPaswResult == 1) {
-        modMain::CurUsPasw = modMain::FrmPaswEnetered;
-        modMain::FrmPaswEnetered.clear();
-        modMain::FullUserLoad(modMain::CurUser, modMain::CurUsPasw);
+        LogInWithEnteredPassword(modMain::CurUser);
         Enable(mnuTraySaveDB, true);
         Enable(mnuTraySelectUser, true);
         Enable(mnuTrayGenPasw, true);

@@ -8,13 +8,17 @@
 
 #include "MainWindowFixture.h"
 #include "ScopedEnv.h"
+#include "VEDataBase/ClassIds.h"
+#include "VEDataBase/_clsRC4.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
 #include "app/mainwindow/WindowOptions.h"
 #include "app/trace/Trace.h"
 #include "platform/FileIO.h"
+#include "platform/com/Creation.h"
 
 namespace guitest {
 namespace {
@@ -78,6 +82,26 @@ TEST_F(MainWindowTest, StartWithTheSampleUserShowsItsTree) {
     }
     // The options remember the user.
     EXPECT_EQ(modMain::ProgConfig(4), kSampleUser);
+}
+
+// A database that could be read only in part is shown, and the user is told
+// where the file as it was is kept.
+TEST_F(MainWindowTest, StartWithADatabaseReadInPartTellsTheUser) {
+    const std::string key = modMain::GetTruePasw(Md5Text("password1")).str();
+    std::string text = modMain::NewUserTemplate();
+    text.replace(text.find("UserDataBase"), 12, "lena");
+    text += "stray line\r\n";
+    com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4)->CipherInPlace(text.data(), text.size(), key);
+    qpmtest::WriteBytes(databases + "/lena.vdb", text);
+    modMain::ProgConfig(4) = "lena";
+    Start("password1");
+    ASSERT_EQ(modMain::CurUser, "lena");
+    ASSERT_NE(modMain::PartialLoadCopy, "");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].prompt.find("could not be read"), std::string::npos);
+    EXPECT_NE(boxes[0].prompt.find(std::filesystem::path(modMain::PartialLoadCopy).filename().string()),
+              std::string::npos);
+    EXPECT_NE(w->trvDatabase->Find("0key"), nullptr);
 }
 
 // The layout follows the options: the design values place the tree at 600

@@ -24,7 +24,9 @@ namespace {
 QString Caption(QAction* a) { return a->text(); }
 
 TEST_F(MainWindowTest, EveryControlCarriesItsName) {
+    QApplication::setQuitOnLastWindowClosed(true);
     Start();
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
     for (const char* name : {"client", "trvDatabase", "txtValue", "picSepar", "tlbToolbar", "stbStatusBar",
                              "stbStatusBarPanel1", "picTrayHook"})
         EXPECT_NE(w->findChild<QWidget*>(name), nullptr) << name;
