@@ -64,6 +64,16 @@ TEST_F(Tree, AChildStoredBeforeItsParentLoadsUnderIt) {
     EXPECT_THAT(Log(), IsEmpty());
 }
 
+TEST_F(Tree, FarApartIdentifiersLoadAlike) {
+    Use({Folder("2000000000", "0", "far"), Record("7", "2000000000", "near"), Record("2147483647", "7", "last"),
+         Record("9", "0", "loose")});
+    FakeView view = Build();
+    EXPECT_THAT(view.ChildTexts("0key"), ElementsAre("far", "loose"));
+    EXPECT_THAT(view.ChildTexts("2000000000key"), ElementsAre("near"));
+    EXPECT_THAT(view.ChildTexts("7key"), ElementsAre("last"));
+    EXPECT_THAT(Log(), IsEmpty());
+}
+
 TEST_F(Tree, NodesTakeKeyTagImageColourAndBoldFromTheRow) {
     struct Case {
         Row row;
