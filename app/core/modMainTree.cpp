@@ -397,8 +397,15 @@ std::vector<std::size_t> SubtreeChildrenFirst(const RowIndex& index, std::size_t
     return order;
 }
 
-// The table "DataTable" of the current user's database; a clear error when
-// the database has none, since a row cannot be added then.
+// The current user's database; run-time error 91 before it exists, as the
+// runtime raises for an object variable that is not set.
+clsDatabase& CurrentDb() {
+    if (!CurUsDB) vb::Raise(vb::errObjectNotSet);
+    return *CurUsDB;
+}
+
+// The number of "DataTable" in db; a clear error when the database has none,
+// since a row cannot be added then.
 std::int32_t RequireDataTable(clsDatabase& db) {
     std::int32_t t = db.FindTable(kDataTable);
     if (t < 1) throw vb::VbError(vb::errSubscript, std::string("The database has no table \"") + kDataTable + "\"");
@@ -439,7 +446,7 @@ void LoadUsDBInTreeViewNode(clsDatabase& UsDB, CoreView& pTrView, const std::str
 
 void AddFolderToDB(const std::string& FoldName, std::int32_t Parent, const std::string& FoldID) {
     TRACE_MOD(modMain, "AddFolderToDB", TV(FoldName), TV(Parent), TV(FoldID));
-    clsDatabase& db = *CurUsDB;
+    clsDatabase& db = CurrentDb();
     std::int32_t t = RequireDataTable(db);
     db.AddRecord(t);
     std::int32_t r = db.GetTblRecNum(t);
@@ -477,7 +484,7 @@ std::string AddRecordToDB(const std::string& rParent, const std::string& rTitle,
 void ChangeDataTableField(const std::string& UniqFName, const std::string& UniqFVal, const std::string& FldName,
                           const trace::Secret& newval) {
     TRACE_MOD(modMain, "ChangeDataTableField", TV(UniqFName), TV(UniqFVal), TV(FldName), TV(newval));
-    clsDatabase& db = *CurUsDB;
+    clsDatabase& db = CurrentDb();
     std::int32_t t = db.FindTable(kDataTable);
     std::int32_t u = t > 0 ? db.FindField(t, UniqFName) : 0;
     std::int32_t start = 0;
@@ -492,7 +499,7 @@ void ChangeDataTableField(const std::string& UniqFName, const std::string& UniqF
 void DelRecordTreeFromDataTable(const std::string& UniqFName, const std::string& UniqFVal,
                                 const std::string& SearchFName) {
     TRACE_MOD(modMain, "DelRecordTreeFromDataTable", TV(UniqFName), TV(UniqFVal), TV(SearchFName));
-    clsDatabase& db = *CurUsDB;
+    clsDatabase& db = CurrentDb();
     std::int32_t t = db.FindTable(kDataTable);
     std::int32_t u = t > 0 ? db.FindField(t, UniqFName) : 0;
     std::int32_t start = 0;

@@ -225,6 +225,15 @@ TEST_F(Tree, AddRecordTakesTheNextIdentifiersAndDeletingNeverLowersTheTag) {
     EXPECT_EQ(modMain::AddRecordToDB("0", "Next", "", "", "", Db()), "10");
 }
 
+TEST_F(Tree, AddingToADatabaseWithoutItsTableIsAClearError) {
+    clsDatabase empty;
+    EXPECT_EQ(coretest::ErrorOf([&] { modMain::AddRecordToDB("0", "t", "", "", "", empty); }), 9);
+    modMain::CurUsDB.reset();
+    EXPECT_EQ(coretest::ErrorOf([] { modMain::AddFolderToDB("f", 0, "1"); }), 91);
+    EXPECT_EQ(coretest::ErrorOf([] { modMain::ChangeDataTableField("IndNum", "1", "Title", "x"); }), 91);
+    trace::ResetStack();
+}
+
 TEST_F(Tree, TheFixedNamesOfNewRowsAreInTheCodePage) {
     {
         qpmtest::ScopedEnv cp("QUELLON_CODEPAGE", "1251");
