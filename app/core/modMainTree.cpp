@@ -1,5 +1,7 @@
 #include "app/core/modMainTree.h"
 
+#include <algorithm>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -39,67 +41,132 @@ int ColumnOf(const vedb::Table& t, std::string_view name) {
     return -1;
 }
 
-// The decimal text of a positive Long, as the program writes identifiers.
-bool IsIdentifier(std::string_view s) {
-    if (s.empty() || s.size() > 10 || s[0] == '0') return false;
+// The number of an identifier: the decimal text of a positive Long, as the
+// program writes identifiers; 0 for any other text.
+std::int32_t IdentifierNumber(std::string_view s) {
+    if (s.empty() || s.size() > 10 || s[0] == '0') return 0;
     std::int64_t v = 0;
     for (char c : s) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9') return 0;
         v = v * 10 + (c - '0');
     }
-    return v <= INT32_MAX;
+    return v <= INT32_MAX ? static_cast<std::int32_t>(v) : 0;
 }
 
 std::string RowText(std::size_t row, std::string_view id) {
     return "row " + vb::CStr(row + 1) + " (IndNum \"" + std::string(id) + "\")";
 }
 
+// The rows indexed by identifier and by parent. A row is usable when its
+// identifier is a positive number no earlier row has; only usable rows are
+// anyone's children. A parent is the root (text "0"), a usable row, or
+// missing.
 class RowIndex {
 public:
+    static constexpr std::int32_t kRoot = -2;
+    static constexpr std::int32_t kMissing = -1;
+
     // uniqCol: the identifier column; searchCol: the column naming the
-    // parent. `log`: write the rows left out to the debug log.
-    RowIndex(const vedb::Table& t, int uniqCol, int searchCol, bool log) : t_(t), uniq_(uniqCol) {
+    // parent; typeCol: the Type column, or -1 when folders do not matter.
+    // `log`: write the rows left out to the debug log.
+    RowIndex(const vedb::Table& t, int uniqCol, int searchCol, int typeCol, bool log) : t_(t), uniq_(uniqCol) {
         const std::size_t n = t.Records.size();
+        // One pass over the rows reads what the index needs of each.
+        std::vector<std::int32_t> number(n);
+        std::vector<std::int32_t> parentNumber(n);  // 0 the root, -1 no identifier
+        folder_.assign(n, 0);
+        std::int64_t highest = 0;
+        for (std::size_t r = 0; r < n; ++r) {
+            number[r] = IdentifierNumber(Cell(t, r, uniqCol));
+            highest = std::max<std::int64_t>(highest, number[r]);
+            const std::string& p = Cell(t, r, searchCol);
+            parentNumber[r] = p == "0" ? 0 : IdentifierNumber(p);
+            if (parentNumber[r] == 0 && p != "0") parentNumber[r] = -1;
+            if (typeCol >= 0) folder_[r] = RowTypeIs(Cell(t, r, typeCol), 1);
+        }
+        // Identifiers are given out one by one, so a plain table by number
+        // usually fits; sparse numbers go to a hash map.
+        if (highest <= 4 * static_cast<std::int64_t>(n) + 1024)
+            direct_.assign(static_cast<std::size_t>(highest) + 1, kMissing);
+        else
+            hashed_.reserve(n);
         usable_.assign(n, 0);
         for (std::size_t r = 0; r < n; ++r) {
-            const std::string& id = Cell(t, r, uniqCol);
-            if (!IsIdentifier(id)) {
-                if (log) DbgPrint("Tree: " + RowText(r, id) + " has no usable identifier; not shown");
+            if (number[r] == 0) {
+                if (log) DbgPrint("Tree: " + RowText(r, Id(r)) + " has no usable identifier; not shown");
                 continue;
             }
-            auto [it, added] = rowOf_.emplace(id, static_cast<std::int32_t>(r));
-            if (!added) {
+            const std::int32_t first = Find(number[r]);
+            if (first != kMissing) {
                 if (log)
-                    DbgPrint("Tree: " + RowText(r, id) + " repeats the identifier of row " + vb::CStr(it->second + 1) +
+                    DbgPrint("Tree: " + RowText(r, Id(r)) + " repeats the identifier of row " + vb::CStr(first + 1) +
                              "; not shown");
                 continue;
             }
+            Insert(number[r], static_cast<std::int32_t>(r));
             usable_[r] = 1;
-            children_[Cell(t, r, searchCol)].push_back(static_cast<std::int32_t>(r));
         }
+        // Children grouped by parent in table order (a counting sort): slot 0
+        // is the root, slot r + 1 row r.
+        parent_.assign(n, kMissing);
+        start_.assign(n + 3, 0);
+        for (std::size_t r = 0; r < n; ++r) {
+            if (!usable_[r]) continue;
+            parent_[r] = parentNumber[r] == 0 ? kRoot : parentNumber[r] < 0 ? kMissing : Find(parentNumber[r]);
+            if (parent_[r] != kMissing) ++start_[Slot(parent_[r]) + 2];
+        }
+        for (std::size_t i = 2; i < start_.size(); ++i) start_[i] += start_[i - 1];
+        members_.resize(static_cast<std::size_t>(start_.back()));
+        for (std::size_t r = 0; r < n; ++r)
+            if (usable_[r] && parent_[r] != kMissing)
+                members_[static_cast<std::size_t>(start_[Slot(parent_[r]) + 1]++)] = static_cast<std::int32_t>(r);
     }
 
     std::size_t Rows() const { return usable_.size(); }
     bool Usable(std::size_t r) const { return usable_[r] != 0; }
+    // The row's Type is numerically 1 (only when a type column was given).
+    bool Folder(std::size_t r) const { return folder_[r] != 0; }
     const std::string& Id(std::size_t r) const { return Cell(t_, r, uniq_); }
-    // The usable rows whose parent is `id`, in table order.
-    const std::vector<std::int32_t>& Children(std::string_view id) const {
-        static const std::vector<std::int32_t> none;
-        auto it = children_.find(id);
-        return it == children_.end() ? none : it->second;
-    }
-    // The usable row with identifier `id`, or -1.
+    // kRoot, kMissing or the usable row that a usable row's parent names.
+    std::int32_t ParentRow(std::size_t r) const { return parent_[r]; }
+    // The usable row with identifier `id`, or kMissing.
     std::int32_t RowOf(std::string_view id) const {
-        auto it = rowOf_.find(id);
-        return it == rowOf_.end() ? -1 : it->second;
+        const std::int32_t n = IdentifierNumber(id);
+        return n == 0 ? kMissing : Find(n);
+    }
+    // The usable rows under `parent` (kRoot or a usable row), in table order.
+    std::span<const std::int32_t> Children(std::int32_t parent) const {
+        if (parent == kMissing) return {};
+        const std::size_t s = Slot(parent);
+        return std::span<const std::int32_t>(members_).subspan(static_cast<std::size_t>(start_[s]),
+                                                               static_cast<std::size_t>(start_[s + 1] - start_[s]));
     }
 
 private:
+    static std::size_t Slot(std::int32_t parent) { return parent == kRoot ? 0 : static_cast<std::size_t>(parent) + 1; }
+    std::int32_t Find(std::int32_t number) const {
+        if (!direct_.empty())
+            return static_cast<std::size_t>(number) < direct_.size() ? direct_[static_cast<std::size_t>(number)]
+                                                                     : kMissing;
+        auto it = hashed_.find(number);
+        return it == hashed_.end() ? kMissing : it->second;
+    }
+    void Insert(std::int32_t number, std::int32_t row) {
+        if (!direct_.empty())
+            direct_[static_cast<std::size_t>(number)] = row;
+        else
+            hashed_.emplace(number, row);
+    }
+
     const vedb::Table& t_;
     int uniq_;
     std::vector<char> usable_;
-    std::unordered_map<std::string_view, std::int32_t> rowOf_;
-    std::unordered_map<std::string_view, std::vector<std::int32_t>> children_;
+    std::vector<char> folder_;
+    std::vector<std::int32_t> direct_;                       // identifier -> row
+    std::unordered_map<std::int32_t, std::int32_t> hashed_;  // the same, for sparse identifiers
+    std::vector<std::int32_t> parent_;
+    std::vector<std::int32_t> start_;    // slot -> first of members_ (shifted while filling)
+    std::vector<std::int32_t> members_;  // rows, grouped by parent
 };
 
 // ---- Building the nodes ----
@@ -122,14 +189,16 @@ public:
           frame_(frame),
           table_(ReadDataTable(db)),
           cols_(table_),
-          index_(table_, cols_.indNum, cols_.parent, true),
+          index_(table_, cols_.indNum, cols_.parent, cols_.type, true),
           placed_(index_.Rows(), 0) {}
 
-    // Adds the subtrees of the rows whose parent is `id` under `parentKey`.
-    void PlaceChildren(const std::string& parentKey, const std::string& id) {
-        pending_.emplace_back(parentKey, id);
+    // Adds the subtrees of the rows under `parent` (RowIndex::kRoot or a
+    // row) below the node `parentKey`.
+    void PlaceChildren(const std::string& parentKey, std::int32_t parent) {
+        PlaceKids(parentKey, parent);
         Drain();
     }
+    std::int32_t RowOf(const std::string& id) const { return index_.RowOf(id); }
 
     // Shows under `rootKey` every usable row not placed yet: for each, the
     // topmost of its unplaced ancestors (its parent missing, or the walk up
@@ -144,7 +213,7 @@ public:
             const char* why = nullptr;
             for (;;) {
                 walk[top] = walkId;
-                const std::int32_t p = index_.RowOf(Cell(table_, top, cols_.parent));
+                const std::int32_t p = index_.ParentRow(top);
                 if (p < 0 || placed_[static_cast<std::size_t>(p)]) {
                     why = "has no parent in the tree";
                     break;
@@ -162,81 +231,94 @@ public:
     }
 
 private:
+    // Places the children of every placed row still waiting for them.
     void Drain() {
+        std::string key;
         while (!pending_.empty()) {
-            auto [parentKey, id] = std::move(pending_.back());
+            const auto r = static_cast<std::size_t>(pending_.back());
             pending_.pop_back();
-            const auto& kids = index_.Children(id);
-            // Folders first, the newest first; then the records in table order.
-            for (auto it = kids.rbegin(); it != kids.rend(); ++it)
-                if (IsFolder(static_cast<std::size_t>(*it))) Place(parentKey, static_cast<std::size_t>(*it));
-            for (std::int32_t k : kids)
-                if (!IsFolder(static_cast<std::size_t>(k))) Place(parentKey, static_cast<std::size_t>(k));
+            key.assign(index_.Id(r)).append("key");
+            PlaceKids(key, static_cast<std::int32_t>(r));
         }
     }
 
-    bool IsFolder(std::size_t r) const { return RowTypeIs(Cell(table_, r, cols_.type), 1); }
+    // Folders first, the newest first; then the records in table order.
+    void PlaceKids(const std::string& parentKey, std::int32_t parent) {
+        const auto kids = index_.Children(parent);
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it)
+            if (IsFolder(static_cast<std::size_t>(*it))) Place(parentKey, static_cast<std::size_t>(*it));
+        for (std::int32_t k : kids)
+            if (!IsFolder(static_cast<std::size_t>(k))) Place(parentKey, static_cast<std::size_t>(k));
+    }
+
+    bool IsFolder(std::size_t r) const { return index_.Folder(r); }
 
     void Place(const std::string& parentKey, std::size_t r) {
         if (placed_[r]) return;  // reached again through a cycle
         placed_[r] = 1;
-        TreeNode node = MakeNode(r);
-        view_.AddTreeNode(parentKey, node);
-        pending_.emplace_back(std::move(node.key), index_.Id(r));
+        FillNode(r);
+        view_.AddTreeNode(parentKey, node_);
+        pending_.push_back(static_cast<std::int32_t>(r));
     }
 
-    TreeNode MakeNode(std::size_t r) {
+    // node_ := the node of row r (one object reused for every node).
+    void FillNode(std::size_t r) {
         const std::string& id = index_.Id(r);
         const std::string& type = Cell(table_, r, cols_.type);
         const bool folder = IsFolder(r);
-        TreeNode node;
-        node.key = id + "key";
-        node.text = Cell(table_, r, cols_.title);
-        node.tag = folder ? "1" : "2";
-        if (type != node.tag)
+        node_.key.assign(id).append("key");
+        node_.text.assign(Cell(table_, r, cols_.title));
+        node_.tag.assign(folder ? "1" : "2");
+        if (type != node_.tag)
             DbgPrint("Tree: " + RowText(r, id) + " has the type \"" + type + "\"; shown as a " +
                      (folder ? "folder" : "record"));
-        node.image = ImageKey(r, folder);
-        ReadFlags(r, node);
-        return node;
+        SetImage(r, folder);
+        SetFlags(r);
     }
 
     // The leading number of Image, rounded half to even, & "key".
-    std::string ImageKey(std::size_t r, bool folder) const {
+    void SetImage(std::size_t r, bool folder) {
         const std::string& image = Cell(table_, r, cols_.image);
-        std::int32_t n = 0;
-        try {
-            n = vb::CLng(vb::Val(image));
-        } catch (const vb::VbError&) {
-            n = 0;
+        // Most rows share a few image texts: each distinct text is read once.
+        auto [it, added] = imagesSeen_.try_emplace(image, 0);
+        if (added) {
+            try {
+                it->second = vb::CLng(vb::Val(image));
+            } catch (const vb::VbError&) {
+                it->second = 0;
+            }
         }
-        if (n >= 1) return vb::CStr(n) + "key";
+        if (it->second >= 1) {
+            node_.image.assign(vb::CStr(it->second)).append("key");
+            return;
+        }
         const char* fallback = folder ? kFolderImage : kRecordImage;
         DbgPrint("Tree: " + RowText(r, index_.Id(r)) + " has the image \"" + image + "\"; shown with \"" + fallback +
                  "\"");
-        return fallback;
+        node_.image.assign(fallback);
     }
 
-    void ReadFlags(std::size_t r, TreeNode& node) {
+    void SetFlags(std::size_t r) {
         const std::string& flags = Cell(table_, r, cols_.flags);
-        std::int32_t colour = 0;
-        std::int32_t bits = 0;
-        bool ok = flags.find('|') != std::string::npos;
-        if (ok) {
-            try {
-                GetSepatRecOptns(flags, colour, bits);
-            } catch (const vb::VbError&) {
-                frame_.Recover();
-                ok = false;
+        // Most rows share a few flags texts: each distinct text is split once.
+        auto [it, added] = flagsSeen_.try_emplace(flags);
+        SplitFlags& split = it->second;
+        if (added) {
+            split.ok = flags.find('|') != std::string::npos;
+            if (split.ok) {
+                try {
+                    GetSepatRecOptns(flags, split.colour, split.bits);
+                } catch (const vb::VbError&) {
+                    frame_.Recover();
+                    split.ok = false;
+                }
             }
+            if (!split.ok) split.colour = split.bits = 0;
         }
-        if (!ok) {
+        if (!split.ok)
             DbgPrint("Tree: " + RowText(r, index_.Id(r)) + " has the flags \"" + flags + "\"; shown black and plain");
-            colour = 0;
-            bits = 0;
-        }
-        node.colour = colour;
-        node.bold = (bits & 1) != 0;
+        node_.colour = split.colour;
+        node_.bold = (split.bits & 1) != 0;
     }
 
     static vedb::Table ReadDataTable(clsDatabase& db) {
@@ -255,7 +337,16 @@ private:
     TreeColumns cols_;
     RowIndex index_;
     std::vector<char> placed_;
-    std::vector<std::pair<std::string, std::string>> pending_;  // (node key, its identifier)
+    std::vector<char> folder_;           // the row's Type is numerically 1
+    std::vector<std::int32_t> pending_;  // placed rows whose children are not placed yet
+    TreeNode node_;
+    std::unordered_map<std::string_view, std::int32_t> imagesSeen_;
+    struct SplitFlags {
+        bool ok = false;
+        std::int32_t colour = 0;
+        std::int32_t bits = 0;
+    };
+    std::unordered_map<std::string_view, SplitFlags> flagsSeen_;
 };
 
 // ---- Deleting a subtree ----
@@ -291,7 +382,7 @@ std::vector<std::size_t> SubtreeChildrenFirst(const RowIndex& index, std::size_t
     seen[start] = 1;
     while (!stack.empty()) {
         Step& s = stack.back();
-        const auto& kids = index.Children(index.Id(s.row));
+        const auto kids = index.Children(static_cast<std::int32_t>(s.row));
         if (s.next < kids.size()) {
             const auto k = static_cast<std::size_t>(kids[s.next++]);
             if (!seen[k]) {
@@ -306,8 +397,15 @@ std::vector<std::size_t> SubtreeChildrenFirst(const RowIndex& index, std::size_t
     return order;
 }
 
-// The table "DataTable" of the current user's database; a clear error when
-// the database has none, since a row cannot be added then.
+// The current user's database; run-time error 91 before it exists, as the
+// runtime raises for an object variable that is not set.
+clsDatabase& CurrentDb() {
+    if (!CurUsDB) vb::Raise(vb::errObjectNotSet);
+    return *CurUsDB;
+}
+
+// The number of "DataTable" in db; a clear error when the database has none,
+// since a row cannot be added then.
 std::int32_t RequireDataTable(clsDatabase& db) {
     std::int32_t t = db.FindTable(kDataTable);
     if (t < 1) throw vb::VbError(vb::errSubscript, std::string("The database has no table \"") + kDataTable + "\"");
@@ -342,13 +440,13 @@ void ShowUsDBInTreeView(clsDatabase& UsDB, CoreView& pTrView) {
 void LoadUsDBInTreeViewNode(clsDatabase& UsDB, CoreView& pTrView, const std::string& pNode, std::int32_t pNodeID) {
     TRACE_MOD(modMain, "LoadUsDBInTreeViewNode", TV_EXT(UsDB), TV_EXT(pTrView), TV(pNode), TV(pNodeID));
     TreeBuilder builder(UsDB, pTrView, trace_frame_);
-    builder.PlaceChildren(pNode, vb::CStr(pNodeID));
+    builder.PlaceChildren(pNode, pNodeID == 0 ? RowIndex::kRoot : builder.RowOf(vb::CStr(pNodeID)));
     if (pNodeID == 0) builder.PlaceUnreached(pNode);
 }
 
 void AddFolderToDB(const std::string& FoldName, std::int32_t Parent, const std::string& FoldID) {
     TRACE_MOD(modMain, "AddFolderToDB", TV(FoldName), TV(Parent), TV(FoldID));
-    clsDatabase& db = *CurUsDB;
+    clsDatabase& db = CurrentDb();
     std::int32_t t = RequireDataTable(db);
     db.AddRecord(t);
     std::int32_t r = db.GetTblRecNum(t);
@@ -386,7 +484,7 @@ std::string AddRecordToDB(const std::string& rParent, const std::string& rTitle,
 void ChangeDataTableField(const std::string& UniqFName, const std::string& UniqFVal, const std::string& FldName,
                           const trace::Secret& newval) {
     TRACE_MOD(modMain, "ChangeDataTableField", TV(UniqFName), TV(UniqFVal), TV(FldName), TV(newval));
-    clsDatabase& db = *CurUsDB;
+    clsDatabase& db = CurrentDb();
     std::int32_t t = db.FindTable(kDataTable);
     std::int32_t u = t > 0 ? db.FindField(t, UniqFName) : 0;
     std::int32_t start = 0;
@@ -401,7 +499,7 @@ void ChangeDataTableField(const std::string& UniqFName, const std::string& UniqF
 void DelRecordTreeFromDataTable(const std::string& UniqFName, const std::string& UniqFVal,
                                 const std::string& SearchFName) {
     TRACE_MOD(modMain, "DelRecordTreeFromDataTable", TV(UniqFName), TV(UniqFVal), TV(SearchFName));
-    clsDatabase& db = *CurUsDB;
+    clsDatabase& db = CurrentDb();
     std::int32_t t = db.FindTable(kDataTable);
     std::int32_t u = t > 0 ? db.FindField(t, UniqFName) : 0;
     std::int32_t start = 0;
@@ -433,7 +531,7 @@ void DelRecordTree(std::int32_t TblNum, std::int32_t UniqFNum, const std::string
         }
         start = r;
     }
-    RowIndex index(table, uniqCol, SearchFNum - 1, false);
+    RowIndex index(table, uniqCol, SearchFNum - 1, -1, false);
     const int titleCol = ColumnOf(table, "Title");
     DeletedBefore deleted(table.Records.size());
     for (std::size_t row : SubtreeChildrenFirst(index, start)) {

@@ -19,12 +19,8 @@ using treetest::Record;
 
 class Display : public treetest::TreeTest {
 protected:
-    void TearDown() override {
-        modLang::TxtMas = {};
-        TreeTest::TearDown();
-    }
     void Language(const std::string& lines) {
-        const std::string path = dir.file("test.lng");
+        const std::string path = file("test.lng");
         qpmtest::WriteBytes(path, "20\r\n" + lines);
         modLang::LoadLang(path);
     }

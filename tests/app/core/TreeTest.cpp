@@ -64,6 +64,16 @@ TEST_F(Tree, AChildStoredBeforeItsParentLoadsUnderIt) {
     EXPECT_THAT(Log(), IsEmpty());
 }
 
+TEST_F(Tree, FarApartIdentifiersLoadAlike) {
+    Use({Folder("2000000000", "0", "far"), Record("7", "2000000000", "near"), Record("2147483647", "7", "last"),
+         Record("9", "0", "loose")});
+    FakeView view = Build();
+    EXPECT_THAT(view.ChildTexts("0key"), ElementsAre("far", "loose"));
+    EXPECT_THAT(view.ChildTexts("2000000000key"), ElementsAre("near"));
+    EXPECT_THAT(view.ChildTexts("7key"), ElementsAre("last"));
+    EXPECT_THAT(Log(), IsEmpty());
+}
+
 TEST_F(Tree, NodesTakeKeyTagImageColourAndBoldFromTheRow) {
     struct Case {
         Row row;
@@ -213,6 +223,15 @@ TEST_F(Tree, AddRecordTakesTheNextIdentifiersAndDeletingNeverLowersTheTag) {
     EXPECT_EQ(Rows()[2], (Row{"9", "0", "2", "Mail", "", "", "", "1key", "0|0"}));
     modMain::DelRecordTreeFromDataTable("IndNum", "9", "Parent");
     EXPECT_EQ(modMain::AddRecordToDB("0", "Next", "", "", "", Db()), "10");
+}
+
+TEST_F(Tree, AddingToADatabaseWithoutItsTableIsAClearError) {
+    clsDatabase empty;
+    EXPECT_EQ(coretest::ErrorOf([&] { modMain::AddRecordToDB("0", "t", "", "", "", empty); }), 9);
+    modMain::CurUsDB.reset();
+    EXPECT_EQ(coretest::ErrorOf([] { modMain::AddFolderToDB("f", 0, "1"); }), 91);
+    EXPECT_EQ(coretest::ErrorOf([] { modMain::ChangeDataTableField("IndNum", "1", "Title", "x"); }), 91);
+    trace::ResetStack();
 }
 
 TEST_F(Tree, TheFixedNamesOfNewRowsAreInTheCodePage) {

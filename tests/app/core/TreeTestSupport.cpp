@@ -5,6 +5,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
+#include "app/core/modMainUsers.h"
 
 namespace treetest {
 
@@ -49,20 +50,13 @@ std::string FakeView::BoxText() const {
 }
 
 void TreeTest::SetUp() {
-    CoreTest::SetUp();
-    modMain::SetAppPathForTests(dir.path().string());
+    LibraryTest::SetUp();
     Use({});
 }
 
-void TreeTest::TearDown() {
-    modMain::CurUsDB.reset();
-    modMain::SetAppPathForTests("");
-    CoreTest::TearDown();
-}
-
 std::shared_ptr<clsDatabase> TreeTest::MakeDb(const std::vector<Row>& rows, const std::string& tableTag) {
-    const std::string path = dir.file("alice.txt");
-    qpmtest::WriteBytes(path, coretest::NewUserText());
+    const std::string path = file("alice.txt");
+    qpmtest::WriteBytes(path, modMain::NewUserTemplate());
     auto db = std::make_shared<clsDatabase>();
     EXPECT_EQ(db->LoadDB(path, ""), 1);
     std::filesystem::remove(path);
@@ -82,23 +76,6 @@ std::vector<Row> TreeTest::Rows() {
     std::vector<Row> rows;
     for (std::int32_t r = 1; r <= Db().GetTblRecNum(1); ++r) rows.push_back(Db().GetTblRecord(1, r).fields);
     return rows;
-}
-
-std::vector<std::string> TreeTest::Log() const {
-    std::vector<std::string> lines;
-    const std::string path = dir.file("DbgFile.dat");
-    if (!std::filesystem::exists(path)) return lines;
-    const std::string text = qpmtest::ReadBytes(path);
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find("\r\n", at);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(at, end - at);
-        const std::size_t mark = line.find("): ");
-        lines.push_back(mark == std::string::npos ? line : line.substr(mark + 3));
-        at = end + 2;
-    }
-    return lines;
 }
 
 FakeView TreeTest::Build() {

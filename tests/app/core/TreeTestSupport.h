@@ -57,11 +57,10 @@ public:
 using coretest::Row;
 
 // A user database with the given rows of "DataTable", made the current one
-// (CurUsDB), and a debug log in the test's own folder.
-class TreeTest : public coretest::CoreTest {
+// (CurUsDB).
+class TreeTest : public coretest::LibraryTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A loaded user database named "alice" (its tag) holding `rows`.
     std::shared_ptr<clsDatabase> MakeDb(const std::vector<Row>& rows, const std::string& tableTag = "0");
@@ -70,8 +69,7 @@ protected:
     clsDatabase& Db();
     // The rows of "DataTable" as they stand.
     std::vector<Row> Rows();
-    // The messages of the debug log, without the date and clock prefix.
-    std::vector<std::string> Log() const;
+    std::vector<std::string> Log() const { return LogMessages(); }
     // The tree of the current database, built into a fresh view.
     FakeView Build();
 };
