@@ -1,6 +1,8 @@
 // The layout arithmetic of the main window, without a window.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/mainwindow/MainLayout.h"
 #include "app/mainwindow/Twips.h"
 
@@ -17,6 +19,8 @@ struct LayoutCase {
     float treeWidth;
     int passes;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
 
 class LayoutTable : public ::testing::TestWithParam<LayoutCase> {};
 

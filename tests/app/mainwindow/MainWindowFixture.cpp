@@ -15,6 +15,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/modIcon.h"
 #include "app/trace/Trace.h"
@@ -32,6 +33,23 @@ std::string TestLanguage() {
     return text;
 }
 
+// The test user's rows: IndNum, Parent, Type, Title, Login, Password,
+// Description, Image, Flags.
+const std::vector<coretest::Row>& TestRows() {
+    static const std::vector<coretest::Row> rows = {
+        {"1", "0", "1", "Internet", "", "", "", "2key", "0|0"},
+        {"2", "0", "1", "Mail", "", "", "", "3key", "0|0"},
+        {"3", "0", "1", "Shopping", "", "", "", "4key", "0|0"},
+        {"4", "1", "2", "Example forum", "forum.login", "Forum-Pass-1", "A forum account.", "10key", "0|0"},
+        {"5", "1", "2", "Router", "admin", "Router-Pass-2", "First line\r\nSecond line", "14key", "0|0"},
+        {"6", "2", "2", "Mailbox", "me@example.com", "Mail-Pass-3", "", "8key", "255|1"},
+        {"7", "3", "2", "Shop", "shopper", "Shop-Pass-4", "", "17key", "0|0"},
+        {"8", "3", "2", "Card PIN", "", "0000", "Not a real card.", "9key", "0|0"},
+        {"9", "0", "2", "Read me", "", "", "Notes.", "41key", "0|0"},
+    };
+    return rows;
+}
+
 }  // namespace
 
 std::string Md5Text(const std::string& text) {
@@ -44,11 +62,20 @@ void MainWindowTest::SetUp() {
     modLang::LoadLang(appDir() + "/Languages/English.lng");
     databases = appDir() + "/DataBases";
     std::filesystem::create_directories(databases);
-    std::filesystem::copy_file(std::string(QPM_BIN_DIR) + "/SampleUser.vdb", databases + "/SampleUser.vdb");
     DefaultOptions();
     modMain::ProgCfgPath = appDir() + "/config.dat";
     modMain::MDFM = std::make_shared<clsDataFilesManager>();
     modMain::CurUsDB = std::make_shared<clsDatabase>();
+
+    // The test user, made and filled by the program's own code.
+    ASSERT_EQ(modMain::AddUser(databases + "/" + kUser + ".vdb", kUser, kPassword), 1);
+    ASSERT_FALSE(modMain::FullUserLoad(kUser, Md5Text(kPassword)).has_value());
+    for (const coretest::Row& row : TestRows()) coretest::AddRow(*modMain::CurUsDB, row);
+    modMain::CurUsDB->SetTblTag(1, "9");
+    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
+    modMain::UnloadUser();
+    std::filesystem::remove(modMain::ProgCfgPath);
+    DefaultOptions();
 
     qtplat::SetMsgBoxForTests([this](const std::string& prompt, int style, const std::string& title) {
         boxes.push_back({prompt, style, title});
@@ -96,11 +123,11 @@ void MainWindowTest::Start(const std::string& password) {
     w->Show();
 }
 
-void MainWindowTest::StartWithSampleUser() {
-    modMain::ProgConfig(4) = kSampleUser;
+void MainWindowTest::StartLoggedIn(const std::string& user, const std::string& password) {
+    modMain::ProgConfig(4) = user;
     modMain::ProgConfig(7) = "1";
-    Start(kSamplePassword);
-    ASSERT_EQ(modMain::CurUser, kSampleUser);
+    Start(password);
+    ASSERT_EQ(modMain::CurUser, user);
 }
 
 QTreeWidgetItem* MainWindowTest::Node(const std::string& key) {

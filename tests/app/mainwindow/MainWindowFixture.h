@@ -1,9 +1,10 @@
 #pragma once
 // The main window under test, offscreen, on the core's fixture (a program
 // folder and per-user folders of the test's own, the built library
-// registered): a language file whose text n reads "T<n>", the sample user's
-// database in the databases folder, and every way out of the window answered
-// by the test (message boxes, dialogs, opening files, the program's end).
+// registered): a language file whose text n reads "T<n>", a user of the
+// tests' own in the databases folder, and every way out of the window
+// answered by the test (message boxes, dialogs, opening files, the program's
+// end).
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -24,6 +25,12 @@ struct Form {
     std::string input;
 };
 
+// The tests' own user, made in each test's databases folder by the
+// program's code. Rows by IndNum: folders 1 (records 4, 5), 2 (record 6) and
+// 3 (records 7, 8), record 9 under the root; the table's tag is 9.
+inline constexpr const char* kUser = "TestUser";
+inline constexpr const char* kPassword = "test-pass-1";
+// The sample user the program folder ships.
 inline constexpr const char* kSampleUser = "SampleUser";
 inline constexpr const char* kSamplePassword = "58203716";
 
@@ -41,8 +48,8 @@ protected:
     // Makes the window and runs its start; with `password` the password
     // dialog answers with it.
     void Start(const std::string& password = {});
-    // Starts with the sample user as the last user, logged in at start.
-    void StartWithSampleUser();
+    // Starts with `user` as the last user, logged in at start.
+    void StartLoggedIn(const std::string& user = kUser, const std::string& password = kPassword);
 
     // A node by key; fails the test when it is not there.
     QTreeWidgetItem* Node(const std::string& key);

@@ -1,5 +1,7 @@
 // The window's start, its layout from the options, closing and exit.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -19,6 +21,7 @@
 #include "app/trace/Trace.h"
 #include "platform/FileIO.h"
 #include "platform/com/Creation.h"
+#include "platform/qt/AnsiText.h"
 
 namespace guitest {
 namespace {
@@ -38,31 +41,31 @@ TEST_F(MainWindowTest, StartWithoutLastUserAsksNothing) {
 }
 
 TEST_F(MainWindowTest, StartWithLastUserButNoAutoLoginAsksNothing) {
-    modMain::ProgConfig(4) = kSampleUser;
+    modMain::ProgConfig(4) = kUser;
     modMain::ProgConfig(7) = "False";
-    Start(kSamplePassword);
+    Start(kPassword);
     EXPECT_TRUE(forms.empty());
     EXPECT_EQ(modMain::CurUser, "");
 }
 
 TEST_F(MainWindowTest, StartCancelledLeavesNobodyLoggedIn) {
-    modMain::ProgConfig(4) = kSampleUser;
+    modMain::ProgConfig(4) = kUser;
     modMain::ProgConfig(7) = "True";
     Start();  // the dialog answers nothing: cancelled
     ASSERT_EQ(forms.size(), 1u);
     EXPECT_EQ(forms[0].form, "frmPassword");
-    EXPECT_EQ(forms[0].input, kSampleUser);
+    EXPECT_EQ(forms[0].input, kUser);
     EXPECT_EQ(modMain::CurUser, "");
     EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
 }
 
-TEST_F(MainWindowTest, StartWithTheSampleUserShowsItsTree) {
-    StartWithSampleUser();
+TEST_F(MainWindowTest, StartWithTheLastUserShowsItsTree) {
+    StartLoggedIn();
     EXPECT_TRUE(modMain::FrmPaswEnetered.empty());
-    EXPECT_EQ(modMain::CurUsPasw.str(), Md5Text(kSamplePassword));
+    EXPECT_EQ(modMain::CurUsPasw.str(), Md5Text(kPassword));
     QTreeWidgetItem* root = Node("0key");
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(RecordTree::Text(root), kSampleUser);
+    EXPECT_EQ(RecordTree::Text(root), kUser);
     EXPECT_TRUE(root->isExpanded());
     EXPECT_EQ(w->trvDatabase->SelectedItem(), root);
     // Every row of the sample is a node under its parent, with its title and type.
@@ -81,8 +84,46 @@ TEST_F(MainWindowTest, StartWithTheSampleUserShowsItsTree) {
         EXPECT_FALSE(node->icon(0).isNull());
     }
     // The options remember the user.
-    EXPECT_EQ(modMain::ProgConfig(4), kSampleUser);
+    EXPECT_EQ(modMain::ProgConfig(4), kUser);
 }
+
+#ifdef QPM_SAMPLE_USER
+// The sample user the program folder ships: logged in at start, its tree,
+// a record's fields, the copy commands, and a change that an exit saves.
+TEST_F(MainWindowTest, TheShippedSampleUser) {
+    std::filesystem::copy_file(QPM_SAMPLE_USER, databases + "/SampleUser.vdb");
+    StartLoggedIn(kSampleUser, kSamplePassword);
+    clsDatabase& db = *modMain::CurUsDB;
+    const std::int32_t rows = db.GetTblRecNum(1);
+    ASSERT_GT(rows, 3);
+    EXPECT_EQ(w->trvDatabase->NodeCount(), rows + 1);
+    std::int32_t record = 0;
+    for (std::int32_t r = 1; r <= rows; ++r) {
+        QTreeWidgetItem* node = Node(db.GetTblFldValNm(1, r, "IndNum") + "key");
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(RecordTree::Text(node), db.GetTblFldValNm(1, r, "Title"));
+        EXPECT_EQ(RecordTree::Key(node->parent()), db.GetTblFldValNm(1, r, "Parent") + "key");
+        if (!record && db.GetTblFldValNm(1, r, "Type") == "2" && !db.GetTblFldValNm(1, r, "Password").empty())
+            record = r;
+    }
+    ASSERT_NE(record, 0);
+    const std::string key = db.GetTblFldValNm(1, record, "IndNum") + "key";
+    ClickNode(key);
+    EXPECT_TRUE(w->txtValue->toPlainText().contains(qtplat::AnsiToQString(db.GetTblFldValNm(1, record, "Title"))));
+    w->mnuContextValCopyPasw->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), qtplat::AnsiToQString(db.GetTblFldValNm(1, record, "Password")));
+    w->mnuContextTrvRename_Click();
+    TypeLabel(QStringLiteral("Renamed sample"));
+    Answer(6);
+    w->mnuFileExit_Click();
+    EXPECT_EQ(ended, 1);
+    w.reset();
+
+    modMain::CurUsDB = std::make_shared<clsDatabase>();
+    StartLoggedIn(kSampleUser, kSamplePassword);
+    EXPECT_EQ(RecordTree::Text(Node(key)), "Renamed sample");
+}
+#endif
 
 // A database that could be read only in part is shown, and the user is told
 // where the file as it was is kept.
@@ -157,8 +198,8 @@ TEST_F(MainWindowTest, BadOptionValuesStartWithTheDesignValues) {
     modMain::ProgConfig(18) = "left";
     modMain::ProgConfig(19) = "";
     modMain::ProgConfig(20) = "3015px";
-    modMain::ProgConfig(4) = kSampleUser;
-    Start(kSamplePassword);
+    modMain::ProgConfig(4) = kUser;
+    Start(kPassword);
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->tlbToolbar->isVisible());
     EXPECT_EQ(w->stbStatusBar->height(), 17);
@@ -218,7 +259,7 @@ TEST_F(MainWindowTest, SplitterDragStopsAt96Percent) {
 // ---- Closing and exit ----
 
 TEST_F(MainWindowTest, CloseBoxAsksAndNoKeepsTheWindow) {
-    StartWithSampleUser();
+    StartLoggedIn();
     Answer(7);
     EXPECT_FALSE(w->close());
     ASSERT_EQ(boxes.size(), 1u);
@@ -230,7 +271,7 @@ TEST_F(MainWindowTest, CloseBoxAsksAndNoKeepsTheWindow) {
 }
 
 TEST_F(MainWindowTest, ExitSavesOptionsAndDatabaseAndEnds) {
-    StartWithSampleUser();
+    StartLoggedIn();
     ClickNode("0key");
     w->tlbToolbar_ButtonClick(5, "btnAddFolder");
     const std::string newKey = RecordTree::Key(w->trvDatabase->SelectedItem());
@@ -246,7 +287,7 @@ TEST_F(MainWindowTest, ExitSavesOptionsAndDatabaseAndEnds) {
     modMain::CurUsDB = std::make_shared<clsDatabase>();
     modMain::CurUser.clear();
     boxes.clear();
-    StartWithSampleUser();
+    StartLoggedIn();
     ASSERT_NE(w->trvDatabase->Find(newKey), nullptr);
     EXPECT_EQ(RecordTree::Text(w->trvDatabase->Find(newKey)), "Travel");
 }
@@ -254,7 +295,7 @@ TEST_F(MainWindowTest, ExitSavesOptionsAndDatabaseAndEnds) {
 // The password prompt after a lock: a right password loads the user again,
 // anything else logs out; a prompt already open is not opened twice.
 TEST_F(MainWindowTest, PaintWhileLockedAsksForThePassword) {
-    StartWithSampleUser();
+    StartLoggedIn();
     forms.clear();
     w->IsProtected = true;
     modMain::FrmPaswShown = true;
@@ -268,9 +309,9 @@ TEST_F(MainWindowTest, PaintWhileLockedAsksForThePassword) {
     w->mnuTraySaveDB->setEnabled(false);
     w->Form_Paint();
     ASSERT_EQ(forms.size(), 1u);
-    EXPECT_EQ(forms[0].input, kSampleUser);
+    EXPECT_EQ(forms[0].input, kUser);
     EXPECT_FALSE(w->IsProtected);
-    EXPECT_EQ(modMain::CurUser, kSampleUser);
+    EXPECT_EQ(modMain::CurUser, kUser);
     EXPECT_NE(w->trvDatabase->Find("0key"), nullptr);
     EXPECT_TRUE(w->mnuTraySaveDB->isEnabled());
 
@@ -285,7 +326,7 @@ TEST_F(MainWindowTest, PaintWhileLockedAsksForThePassword) {
 // An unexpected error in a handler reaches the error report with the
 // window's procedure and its module variables.
 TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedForTheWindow) {
-    StartWithSampleUser();
+    StartLoggedIn();
     modMain::CurUsDB->SetTblTag(1, "not a number");
     ClickNode("0key");
     ExpectEnds([&] { w->tlbToolbar_ButtonClick(5, "btnAddFolder"); });
@@ -299,8 +340,8 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedForTheWindow) {
 
 // F3: a save that fails at exit asks before the changes are dropped.
 TEST_F(MainWindowTest, FailedSaveAtExitAsksBeforeEnding) {
-    StartWithSampleUser();
-    const std::string before = *plat::ReadWholeFile(databases + "/SampleUser.vdb");
+    StartLoggedIn();
+    const std::string before = *plat::ReadWholeFile(databases + "/TestUser.vdb");
     {
         coretest::ScopedLibraryWriteFaults faults({0, true});
         Answer(6);  // exit
@@ -312,7 +353,7 @@ TEST_F(MainWindowTest, FailedSaveAtExitAsksBeforeEnding) {
         EXPECT_FALSE(w->ForceExit);
         EXPECT_TRUE(w->isVisible());
     }
-    EXPECT_EQ(*plat::ReadWholeFile(databases + "/SampleUser.vdb"), before);
+    EXPECT_EQ(*plat::ReadWholeFile(databases + "/TestUser.vdb"), before);
     // Once the file can be written the exit saves and ends.
     Answer(6);
     w->mnuFileExit_Click();

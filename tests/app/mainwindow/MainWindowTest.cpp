@@ -97,7 +97,7 @@ TEST_F(MainWindowTest, MissingLanguageFileShowsTheErrorTextAndCommandsStillWork)
 // Commands whose dialogs are not part of the program yet are present and
 // disabled, and the window's own enabling never turns them on.
 TEST_F(MainWindowTest, CommandsWithoutTheirDialogsStayDisabled) {
-    StartWithSampleUser();
+    StartLoggedIn();
     for (const char* name : {"mnuFileAddUser", "mnuFileSelectUser", "mnuFileChangeUsPasw", "mnuFileBackup",
                              "mnuToolsGenerator", "mnuToolsFlash", "mnuToolsFind", "mnuToolsOptions", "mnuHelpAbout",
                              "mnuContextTrvAddRec", "mnuContextTrvEdit", "mnuTrayGenPasw", "mnuTraySelectUser"})
@@ -149,32 +149,32 @@ TEST_F(MainWindowTest, DeleteCurrentUserWithNobodyLoggedInOnlyTells) {
     w->mnuFileDelCurUser->trigger();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].prompt, "T11");
-    EXPECT_TRUE(std::filesystem::exists(databases + "/SampleUser.vdb"));
+    EXPECT_TRUE(std::filesystem::exists(databases + "/TestUser.vdb"));
 }
 
 TEST_F(MainWindowTest, DeleteCurrentUserAsksAndDeletesOnlyOnYes) {
-    StartWithSampleUser();
+    StartLoggedIn();
     Answer(7);
     w->mnuFileDelCurUser->trigger();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].prompt, "T4 \"SampleUser\"");
-    EXPECT_TRUE(std::filesystem::exists(databases + "/SampleUser.vdb"));
-    EXPECT_EQ(modMain::CurUser, kSampleUser);
+    EXPECT_EQ(boxes[0].prompt, "T4 \"TestUser\"");
+    EXPECT_TRUE(std::filesystem::exists(databases + "/TestUser.vdb"));
+    EXPECT_EQ(modMain::CurUser, kUser);
 
     Answer(6);
     w->mnuFileDelCurUser->trigger();
-    EXPECT_FALSE(std::filesystem::exists(databases + "/SampleUser.vdb"));
+    EXPECT_FALSE(std::filesystem::exists(databases + "/TestUser.vdb"));
     EXPECT_EQ(modMain::CurUser, "");
     EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
     EXPECT_EQ(modMain::ProgConfig(4), "");
 }
 
 TEST_F(MainWindowTest, UnloadUserAsksOkCancel) {
-    StartWithSampleUser();
+    StartLoggedIn();
     Answer(2);
     w->mnuFileUnloadUser->trigger();
     EXPECT_EQ(boxes.back().prompt, "T139");
-    EXPECT_EQ(modMain::CurUser, kSampleUser);
+    EXPECT_EQ(modMain::CurUser, kUser);
     Answer(1);
     w->mnuFileUnloadUser->trigger();
     EXPECT_EQ(modMain::CurUser, "");
@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, UnloadUserAsksOkCancel) {
 }
 
 TEST_F(MainWindowTest, SaveTellsOnlyWhenSaved) {
-    StartWithSampleUser();
+    StartLoggedIn();
     w->mnuFileSaveDB->trigger();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].prompt, "T21");

@@ -24,8 +24,8 @@
 namespace guitest {
 namespace {
 
-// The sample's rows by IndNum: 1 a folder holding the records 4 and 5,
-// 2 a folder holding record 6, 9 a record under the root.
+// The test user's rows by IndNum (see the fixture): folder 1 holds the
+// records 4 and 5; record 8 has an empty login.
 constexpr std::int32_t kFolder = 1;
 constexpr std::int32_t kRecord = 4;
 
@@ -35,7 +35,7 @@ class TreeViewTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        StartWithSampleUser();
+        StartLoggedIn();
         ASSERT_EQ(RowField(kFolder, "Type"), "1");
         ASSERT_EQ(RowField(kRecord, "Type"), "2");
         ASSERT_EQ(RowField(kRecord, "Parent"), std::to_string(kFolder));
@@ -117,7 +117,6 @@ TEST_F(TreeViewTest, CopyCommandsPutTheRowsFieldOnTheClipboard) {
         EXPECT_EQ(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret")) << field;
     }
     // An empty field is copied as empty text.
-    modMain::CurUsDB->SetTblFldValNm(1, 1, "Login", "");  // not the shown record: no effect
     ASSERT_EQ(RowField(8, "Login"), "");
     ClickNode(Key(8));
     QApplication::clipboard()->setText(QStringLiteral("sentinel"));
