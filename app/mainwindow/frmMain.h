@@ -9,7 +9,6 @@
 // named control_Event; the Qt event overrides only translate their arguments
 // (twips, button and shift codes, key codes) and call them.
 #include <QMainWindow>
-#include <QUrl>
 #include <cstdint>
 #include <functional>
 #include <set>
@@ -59,8 +58,6 @@ public:
     static inline std::function<bool()> TrayAvailable;
     // Ends the program after the exit work (the application's event loop).
     static inline std::function<void()> EndProgram;
-    // Opens a file or link with the desktop's default program.
-    static inline std::function<void(const QUrl& url)> OpenUrl;
 
     // ---- Life cycle and layout ----
     void Form_Load();
@@ -223,7 +220,6 @@ public:
     // keeps them.
     float TreeWidth() const { return treeWidth_; }
     float SplitterLeft() const { return splitterLeft_; }
-    bool Loaded() const { return loaded_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
