@@ -122,7 +122,7 @@ private:
     std::int32_t SaveTbl(const Table& Tbl, std::string& out);
     void SaveCaption(const Head& Caption, std::string& out);
     void WriteCodedLine(std::string line, std::string& out, const std::string& key = {});
-    void CommitFile(const std::string& Path, const std::string& text, bool Compress);
+    void CommitFile(const std::string& Path, std::string text, bool Compress);
 
     // Reader steps (VEDataManagerLoad.cpp).
     std::int32_t AnalyseDHeader(DataBase& DB, const std::string& header);

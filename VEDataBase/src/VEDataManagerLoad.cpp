@@ -387,22 +387,29 @@ std::int32_t VEDataManager::LoadPartDB(DataBase& DB, const std::string& Path, co
     DB.Ready = false;
     partial_ = false;
     if (!plat::FileExists(Path)) return -4;
-    plat::TextReader in(Path);
-    // Plain files only: their lines are read as they are.
-    if (in.ReadLine() != fmt::kPlainMark) {
-        SetError(errUnrecognizedLine, "LoadPartDB", "Part of String: line 1");
-        return 0;
-    }
-    encrypted_ = false;
-    AnalyseDHeader(DB, in.ReadLine());
-    encrypted_ = false;
-    std::size_t loaded = 0;
-    while (!in.AtEndOfStream()) {
-        std::string line = vb::Trim(in.ReadLine());
-        const std::int32_t before = DB.tabnum;
-        const std::int32_t r = AnalyseStringForPart(line, DB, in, Tables);
-        if (DB.tabnum > before && ++loaded == Tables.size()) break;
-        if (r == 0) return 0;
+    // A damaged file is reported like any other load failure; no run-time
+    // error reaches the caller, whose result check is all it has.
+    try {
+        plat::TextReader in(Path);
+        // Plain files only: their lines are read as they are.
+        if (in.ReadLine() != fmt::kPlainMark) {
+            SetError(errUnrecognizedLine, "LoadPartDB", "Part of String: line 1");
+            return 0;
+        }
+        encrypted_ = false;
+        AnalyseDHeader(DB, in.ReadLine());
+        encrypted_ = false;
+        std::size_t loaded = 0;
+        while (!in.AtEndOfStream()) {
+            std::string line = vb::Trim(in.ReadLine());
+            const std::int32_t before = DB.tabnum;
+            const std::int32_t r = AnalyseStringForPart(line, DB, in, Tables);
+            if (DB.tabnum > before && ++loaded == Tables.size()) break;
+            if (r == 0) return 0;
+        }
+    } catch (...) {
+        SetError(errUnknown, "LoadPartDB", "LoadPath:" + Path, CurrentError());
+        return -1;
     }
     if (partial_) return 0;
     DB.Ready = true;

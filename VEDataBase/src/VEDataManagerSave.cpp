@@ -1,9 +1,7 @@
 // The database text file writer. The whole text is built in memory and
-// replaces the target only when every block (and the compression, when asked)
-// succeeded, so a failed save leaves the old file exactly as it was.
-#include <stdlib.h>
-#include <unistd.h>
-
+// replaces the target (through a temporary file beside it and a rename) only
+// when every block and the compression, when asked, succeeded, so a failed
+// save leaves the old file exactly as it was.
 #include <memory>
 
 #include "VEDataManager.h"
@@ -11,7 +9,7 @@
 #include "clsMD5HASH.h"
 #include "clsRC4.h"
 #include "clsZLIB.h"
-#include "platform/TextStream.h"
+#include "platform/FileIO.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
 
@@ -120,7 +118,7 @@ std::int32_t VEDataManager::SaveDB(DataBase& DB, const std::string& Path, const 
 
         SaveHTables(DB, out);
         if (!SaveTables(DB, out)) return -1;  // the old file stays as it was
-        CommitFile(Path, out, Compress);
+        CommitFile(Path, std::move(out), Compress);
         return 2;
     } catch (...) {
         SetError(errUnknown, "SaveDB", Path, CurrentError());
@@ -215,30 +213,14 @@ void VEDataManager::SaveCaption(const Head& Caption, std::string& out) {
     WriteCodedLine(std::move(line), out);
 }
 
-void VEDataManager::CommitFile(const std::string& Path, const std::string& text, bool Compress) {
-    if (!Compress) {
-        plat::TextWriter writer(Path);
-        writer.Write(text);
-        writer.Close();
-        return;
+void VEDataManager::CommitFile(const std::string& Path, std::string text, bool Compress) {
+    // Compressed in memory, so no uncompressed copy ever reaches the disk and
+    // the target is replaced once, by the finished bytes.
+    if (Compress) {
+        clsZLIB zlib;
+        if (zlib.CompressToFileImage(text) != kZlibFileOk) vb::Raise(vb::errPathFileAccess);
     }
-    // The text goes to a private file beside the target first; only the
-    // compressed form is ever renamed over the target.
-    std::string staging = Path + ".~save-XXXXXX";
-    int fd = ::mkstemp(staging.data());
-    if (fd < 0) vb::Raise(vb::errPathFileAccess);
-    ::close(fd);
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() { ::unlink(path.c_str()); }
-    } cleanup{staging};
-    {
-        plat::TextWriter writer(staging);
-        writer.Write(text);
-        writer.Close();
-    }
-    clsZLIB zlib;
-    if (zlib.CompressFile(staging, Path) != kZlibFileOk) vb::Raise(vb::errPathFileAccess);
+    plat::ReplaceFile(Path, text);
 }
 
 }  // namespace vedb

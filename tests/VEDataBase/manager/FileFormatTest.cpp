@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ManagerTestSupport.h"
+#include "clsRC4.h"
 #include "platform/FileIO.h"
 
 using namespace vedbtest;
@@ -276,4 +277,33 @@ TEST(FileFormat, SingleColumnRecordThatReadsAsTheEndLineIsRefused) {
     db.tabnum = 1;
     EXPECT_EQ(m->SaveDB(db, dir.file("x.vdb")), -1);
     EXPECT_FALSE(plat::FileExists(dir.file("x.vdb")));
+}
+
+// An enciphered help-table entry may begin or end with a blank: the cipher
+// text is stored and read back whole, never trimmed.
+TEST(FileFormat, EncipheredHelpEntriesKeepBlanksAtTheirEnds) {
+    auto* rc4 = new vedb::clsRC4();
+    const std::string entry = S("alpha|1");
+    // Keys under which the entry's cipher text starts, or ends, with a blank.
+    std::string leading, trailing;
+    for (int k = 0; k < 100000 && (leading.empty() || trailing.empty()); ++k) {
+        const std::string key = "k" + std::to_string(k);
+        const std::string cipher = rc4->EncryptString(entry, key);
+        if (leading.empty() && cipher.front() == ' ') leading = key;
+        if (trailing.empty() && cipher.back() == ' ') trailing = key;
+    }
+    ASSERT_FALSE(leading.empty() || trailing.empty());
+    for (const std::string& key : {leading, trailing}) {
+        TempDir dir;
+        auto m = NewManager();
+        vedb::DataBase db = SampleDb();
+        ASSERT_EQ(m->SaveDB(db, dir.file("e.vdb"), key), 2);
+        std::string line;
+        m->ProcessStringIn(rc4->EncryptString(entry, key), line);
+        EXPECT_NE(ReadBytes(dir.file("e.vdb")).find("\r\n" + line + "\r\n"), std::string::npos) << key;
+        vedb::DataBase back;
+        ASSERT_EQ(m->LoadDB(back, dir.file("e.vdb"), key), 1) << key;
+        EXPECT_EQ(back.HTables, db.HTables) << key;
+    }
+    rc4->Release();
 }

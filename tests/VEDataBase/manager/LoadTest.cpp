@@ -180,6 +180,24 @@ TEST(Load, PartialBlocksKeepWhatIsThereAndReportZero) {
     }
 }
 
+// Counts from the file size nothing: a table or help table that claims
+// two billion lines reads the few it has.
+TEST(Load, HugeCountsAllocateNothing) {
+    TempDir dir;
+    WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("0|2147483647\r\nx|1\r\n[END K]\r\n") +
+                                      TableBlock("0|2147483647", "a|b\r\n") + TableBlock("0|1e300", "c|d\r\n"));
+    auto m = NewManager();
+    vedb::DataBase db;
+    // The second table's name repeats: the load stops there with error 5.
+    EXPECT_EQ(m->LoadDB(db, dir.file("x.vdb")), 0);
+    EXPECT_EQ(m->ErrNum(), 5);
+    ASSERT_EQ(db.HTabNum, 1);
+    EXPECT_EQ(db.HTables[0].RecNum, 1);
+    ASSERT_EQ(db.tabnum, 1);
+    EXPECT_EQ(db.Tables[0].RecNum, 1);
+    EXPECT_EQ(db.Tables[0].Records.size(), 1u);
+}
+
 TEST(Load, HelpTablesReadBackEntriesAndTheirCount) {
     TempDir dir;
     WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("7|5\r\n  x|1  \r\ny|2\r\n[END K]\r\n") +
@@ -297,5 +315,12 @@ TEST(LoadPart, MissingEncryptedAndTruncatedFiles) {
     EXPECT_FALSE(part.Ready);
     WriteBytes(dir.file("t.vdb"), kHead + TableBlock("0|5", "a|b\r\n", false));
     EXPECT_EQ(m->LoadPartDB(part, dir.file("t.vdb"), {"Other"}), 0);
+    EXPECT_FALSE(part.Ready);
+    // A file that ends before its header is a failed load, not an error
+    // thrown at the caller.
+    WriteBytes(dir.file("m.vdb"), "dzorvaLiL\r\n");
+    EXPECT_EQ(m->LoadPartDB(part, dir.file("m.vdb"), {"T"}), -1);
+    EXPECT_EQ(m->ErrFrom(), "LoadPartDB");
+    EXPECT_EQ(m->ErrExtra().rfind("LoadPath:" + dir.file("m.vdb") + ". LastVbErrorNum: 62", 0), 0u) << m->ErrExtra();
     EXPECT_FALSE(part.Ready);
 }
