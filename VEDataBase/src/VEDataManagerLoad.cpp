@@ -104,11 +104,13 @@ std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& head
         std::string part;
         std::int64_t pos = 1;
         pos = fmt::GetTextTillTail(header, part, pos);
-        if (part.empty()) {
+        // An empty name or version is recorded, but the parts after it are
+        // still read: a database saved with either empty loads back whole.
+        const bool noName = part.empty();
+        if (noName)
             SetError(errNoDbName, "AnalyseDHeader", extra);
-            return 0;
-        }
-        DB.Name = fmt::UnescapeValue(part);
+        else
+            DB.Name = fmt::UnescapeValue(part);
         pos = fmt::GetTextTillTail(header, part, pos);
         if (part.empty()) {
             SetError(errNoDbFlags, "AnalyseDHeader", extra);
@@ -119,15 +121,13 @@ std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& head
         encrypted_ = (DB.flags & 1) != 0;
         pos = fmt::GetTextTillTail(header, part, pos);
         const bool noVersion = part.empty();
-        if (noVersion) {
-            // Recorded, but the tag after an empty version is still read.
+        if (noVersion)
             SetError(errNoDbFlags, "AnalyseDHeader", extra);
-        } else {
+        else
             DB.Version = fmt::UnescapeValue(part);
-        }
         fmt::GetTextTillTail(header, part, pos);
         if (!part.empty()) DB.tag = fmt::UnescapeValue(part);
-        return noVersion ? 0 : 1;
+        return noName || noVersion ? 0 : 1;
     } catch (...) {
         SetError(errUnknown, "AnalyseDHeader", extra, CurrentError());
         return -1;
@@ -328,7 +328,7 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, plat::TextReader& in, cons
         return "DB: " + DB.Name + ", Table: " + Tbl.Name +
                ", VarC: " + vb::Str(static_cast<std::int64_t>(Tbl.Records.size())) +
                ", VarI:" + vb::Str(static_cast<std::int64_t>(column)) + ", VarPos:" + vb::Str(pos) +
-               ", VarNum: " + vb::Str(static_cast<std::int64_t>(declared));
+               ", VarNum: " + vb::Str(declared);
     };
     Tbl.Records.clear();
     std::int32_t result = 1;

@@ -78,7 +78,7 @@ bool VEDataManager::CheckStorable(const DataBase& DB) {
 
 void VEDataManager::WriteCodedLine(std::string line, std::string& out, const std::string& key) {
     std::string k = key;
-    EncodeLine(line, k);
+    EncodeStoredLine(line, k);
     out.append(line);
     out.append(kCrLf);
 }
@@ -172,9 +172,12 @@ std::int32_t VEDataManager::SaveTbl(const Table& Tbl, std::string& out) {
         }
         SaveCaption(cap, block);
 
+        // The reader codes the end line the same way and compares the coded
+        // forms, so a token in its cipher text does no harm.
         std::string endLine = "[END " + Tbl.Name + "]";
         EncodeLine(endLine);
         std::string line;
+        std::string key;
         for (std::size_t r = 0; r < records; ++r) {
             position = "record " + NumberText(static_cast<std::int64_t>(r) + 1);
             const Record& rec = Tbl.Records[r];
@@ -184,7 +187,8 @@ std::int32_t VEDataManager::SaveTbl(const Table& Tbl, std::string& out) {
                 if (c) line.push_back(SEP);
                 fmt::AppendValueEscaped(rec.fields[c], line);
             }
-            EncodeLine(line);
+            key.clear();
+            EncodeStoredLine(line, key);
             // A record the reader would take for the end of the table cannot
             // be stored.
             if (IsEndLine(line, endLine)) vb::Raise(vb::errInvalidCall);

@@ -307,3 +307,41 @@ TEST(FileFormat, EncipheredHelpEntriesKeepBlanksAtTheirEnds) {
     }
     rc4->Release();
 }
+
+// A cipher text that happens to hold an escape token would be read back as
+// an escaped byte, shifting and garbling the rest of its line: such a save
+// is refused and the old file kept.
+TEST(FileFormat, LineWhoseCipherTextHoldsATokenIsRefused) {
+    auto* rc4 = new vedb::clsRC4();
+    // A key and a value whose cipher text is "zbTo0c", and whose bytes the
+    // value escapes leave alone.
+    std::string key, value;
+    for (int k = 0; value.empty(); ++k) {
+        key = "k" + std::to_string(k);
+        const std::string stream = rc4->EncryptString(std::string(6, '\0'), key);
+        std::string v = "zbTo0c";
+        for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<char>(v[i] ^ stream[i]);
+        if (v.find_first_of(std::string_view("\r\n\0\x87", 4)) == std::string::npos) value = v;
+    }
+    rc4->Release();
+
+    TempDir dir;
+    const std::string path = dir.file("x.vdb");
+    WriteBytes(path, "old file");
+    auto m = NewManager();
+    vedb::DataBase db;
+    db.Name = "N";
+    db.Version = "1";
+    vedb::Table t = MakeTable("T", {{"V", 0}});
+    AddRow(t, {value});
+    db.Tables = {t};
+    db.tabnum = 1;
+    EXPECT_EQ(m->SaveDB(db, path, key), -1);
+    EXPECT_EQ(m->ErrFrom(), "SaveTbl");
+    EXPECT_EQ(ReadBytes(path), "old file");
+    // Plain, the same value is stored as it is.
+    ASSERT_EQ(m->SaveDB(db, path), 2);
+    vedb::DataBase back;
+    ASSERT_EQ(m->LoadDB(back, path), 1);
+    EXPECT_EQ(back.Tables[0].Records, db.Tables[0].Records);
+}

@@ -196,6 +196,14 @@ TEST(Load, HugeCountsAllocateNothing) {
     ASSERT_EQ(db.tabnum, 1);
     EXPECT_EQ(db.Tables[0].RecNum, 1);
     EXPECT_EQ(db.Tables[0].Records.size(), 1u);
+
+    // A count beyond every integer type still reads, and is reported as the
+    // number the file gave.
+    WriteBytes(dir.file("y.vdb"), kHead + TableBlock("0|25555555555555555555555555555555", "a|b\r\n", false));
+    EXPECT_EQ(m->LoadDB(db, dir.file("y.vdb")), 0);
+    EXPECT_EQ(m->ErrFrom(), "LoadTblFields");
+    EXPECT_NE(m->ErrExtra().find("VarNum:  2.55555555555556E+31."), std::string::npos) << m->ErrExtra();
+    EXPECT_EQ(db.Tables[0].RecNum, 1);
 }
 
 TEST(Load, HelpTablesReadBackEntriesAndTheirCount) {
@@ -231,6 +239,21 @@ TEST(Load, HeaderFindingsAreRecordedButTheLoadGoesOn) {
     WriteBytes(dir.file("c.vdb"), "dzorvaLiL\r\n" + S("|0|1\r\n"));
     EXPECT_EQ(m->LoadDB(db, dir.file("c.vdb")), 1);
     EXPECT_EQ(m->ErrNum(), 1);
+
+    // A database saved with an empty name or version loads back whole.
+    for (const std::string pasw : {"", "pw"}) {
+        vedb::DataBase saved = SampleDb();
+        saved.Name.clear();
+        saved.Version.clear();
+        ASSERT_EQ(m->SaveDB(saved, dir.file("d.vdb"), pasw), 2);
+        vedb::DataBase back;
+        EXPECT_EQ(m->LoadDB(back, dir.file("d.vdb"), pasw), 1) << pasw;
+        EXPECT_EQ(back.flags, saved.flags) << pasw;
+        EXPECT_EQ(back.tag, "t") << pasw;
+        EXPECT_EQ(back.HTables, saved.HTables) << pasw;
+        ASSERT_EQ(back.tabnum, 1) << pasw;
+        EXPECT_EQ(back.Tables[0].RecNum, 2) << pasw;
+    }
 }
 
 TEST(Load, EndLinesMatchInAnyCaseOnlyInPlainFiles) {
