@@ -20,3 +20,5 @@ qpm_need_packages() {
 }
 
 QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev)
+# The fuzz step of test.sh: clang and its libFuzzer and sanitizer runtimes.
+QPM_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
