@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "TempDir.h"
-#include "com/ScopedEnv.h"
+#include "ScopedEnv.h"
 #include "platform/SystemFolder.h"
 #include "platform/VbError.h"
 
