@@ -66,7 +66,8 @@ struct BackupRotation {
 // `present` exist. Copies numbered above `copies` are never touched.
 BackupRotation PlanBackupRotation(const std::vector<std::int32_t>& present, std::int32_t copies);
 
-// The file name of copy n of the database `dbName`, without folder.
+// The file name of copy n of the database `dbName` (a name in the code page),
+// in the file system's form, without folder.
 std::string BackupFileName(const std::string& dbName, std::int32_t n);
 
 }  // namespace modMain

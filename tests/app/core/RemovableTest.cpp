@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CoreTestEnv.h"
 #include "TempDir.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainRemovable.h"
@@ -29,12 +30,12 @@ std::vector<std::string> Tree(const std::string& root) {
     return out;
 }
 
-class Removable : public ::testing::Test {
+class Removable : public coretest::CoreTest {
 protected:
     void SetUp() override {
-        trace::ResetStack();
-        app = dir.file("app") + "/";
-        dbs = dir.file("data/DataBases");
+        CoreTest::SetUp();
+        app = appDir() + "/";
+        dbs = tmp.file("data/DataBases");
         WriteBytes(app + "QuellonPasswordMngr",
                    "\x7f"
                    "ELF program");
@@ -47,23 +48,12 @@ protected:
         WriteBytes(dbs + "/alice.vdb", "alice's records");
         WriteBytes(dbs + "/Backup/alice_1.vdb.BACKUP", "alice's backup");
         WriteBytes(dbs + "/notes.txt", "any other file");
-        modMain::SetAppPathForTests(dir.file("app"));
-        savedConfig = modMain::ProgConfig;
-        savedCfgPath = modMain::ProgCfgPath;
-        modMain::ProgConfig.ReDim(1, 20);
-        for (long i = 1; i <= 20; ++i) modMain::ProgConfig(i) = "option " + std::to_string(i);
+        SetOptions(coretest::DefaultOptions());
         modMain::ProgConfig(5) = dbs;
-        modMain::ProgConfig(13) = "n10";
-        fs::create_directories(dir.file("cfg"));
-        modMain::ProgCfgPath = dir.file("cfg/config.dat");
-        target = dir.file("usb");
+        fs::create_directories(tmp.file("cfg"));
+        modMain::ProgCfgPath = tmp.file("cfg/config.dat");
+        target = tmp.file("usb");
         fs::create_directories(target);
-    }
-    void TearDown() override {
-        modMain::SetAppPathForTests("");
-        modMain::ProgConfig = savedConfig;
-        modMain::ProgCfgPath = savedCfgPath;
-        trace::ResetStack();
     }
     std::string OptionLines(const std::string& option5) const {
         std::string text;
@@ -71,40 +61,37 @@ protected:
         return text;
     }
 
-    qpmtest::TempDir dir;
     std::string app, dbs, target;
-    trace::VbArray<std::string> savedConfig;
-    std::string savedCfgPath;
 };
 
 TEST_F(Removable, CopyDirCountsFilesAndFoldersAtEveryDepth) {
-    const std::string empty = dir.file("empty") + "/";
+    const std::string empty = tmp.file("empty") + "/";
     fs::create_directories(empty);
-    fs::create_directories(dir.file("out1"));
-    EXPECT_EQ(modMain::CopyDir(empty, dir.file("out1") + "/"), 0);
-    EXPECT_TRUE(Tree(dir.file("out1")).empty());
+    fs::create_directories(tmp.file("out1"));
+    EXPECT_EQ(modMain::CopyDir(empty, tmp.file("out1") + "/"), 0);
+    EXPECT_TRUE(Tree(tmp.file("out1")).empty());
 
-    const std::string src = dir.file("src") + "/";
+    const std::string src = tmp.file("src") + "/";
     WriteBytes(src + "a.vdb", std::string("a\0b", 3));
     WriteBytes(src + ".hidden", "hidden files are copied too");
     WriteBytes(src + "sub/c.vdb.BACKUP", "c");
-    fs::create_directories(dir.file("out2"));
-    EXPECT_EQ(modMain::CopyDir(src, dir.file("out2") + "/"), 4);
-    EXPECT_EQ(Tree(dir.file("out2")), (std::vector<std::string>{".hidden", "a.vdb", "sub", "sub/c.vdb.BACKUP"}));
-    EXPECT_EQ(ReadBytes(dir.file("out2/a.vdb")), std::string("a\0b", 3));
-    EXPECT_EQ(ReadBytes(dir.file("out2/sub/c.vdb.BACKUP")), "c");
+    fs::create_directories(tmp.file("out2"));
+    EXPECT_EQ(modMain::CopyDir(src, tmp.file("out2") + "/"), 4);
+    EXPECT_EQ(Tree(tmp.file("out2")), (std::vector<std::string>{".hidden", "a.vdb", "sub", "sub/c.vdb.BACKUP"}));
+    EXPECT_EQ(ReadBytes(tmp.file("out2/a.vdb")), std::string("a\0b", 3));
+    EXPECT_EQ(ReadBytes(tmp.file("out2/sub/c.vdb.BACKUP")), "c");
 
     // A second copy to the same place uses the folders already there.
     WriteBytes(src + "sub/c.vdb.BACKUP", "c, newer");
-    EXPECT_EQ(modMain::CopyDir(src, dir.file("out2") + "/"), 4);
-    EXPECT_EQ(ReadBytes(dir.file("out2/sub/c.vdb.BACKUP")), "c, newer");
+    EXPECT_EQ(modMain::CopyDir(src, tmp.file("out2") + "/"), 4);
+    EXPECT_EQ(ReadBytes(tmp.file("out2/sub/c.vdb.BACKUP")), "c, newer");
 
-    EXPECT_EQ(modMain::CopyDir(dir.file("no such folder") + "/", dir.file("out2") + "/"), 0);
+    EXPECT_EQ(modMain::CopyDir(tmp.file("no such folder") + "/", tmp.file("out2") + "/"), 0);
     EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
 TEST_F(Removable, CopyDirNeverCopiesATargetIntoItselfNorFollowsLinksToFolders) {
-    const std::string src = dir.file("src") + "/";
+    const std::string src = tmp.file("src") + "/";
     WriteBytes(src + "a.vdb", "a");
     WriteBytes(src + "deep/b.vdb", "b");
     fs::create_directories(src + "deep/usb");
@@ -142,7 +129,7 @@ TEST_F(Removable, InstallCopiesAWorkingPortableInstallationAndLeavesTheRunningOp
     EXPECT_EQ(ReadBytes(t + "config.dat"), OptionLines(t + "DataBases"));
     // The running program: the same options, the same options file, saved.
     EXPECT_EQ(modMain::ProgConfig.Items(), before.Items());
-    EXPECT_EQ(modMain::ProgCfgPath, dir.file("cfg/config.dat"));
+    EXPECT_EQ(modMain::ProgCfgPath, tmp.file("cfg/config.dat"));
     EXPECT_EQ(ReadBytes(modMain::ProgCfgPath), OptionLines(dbs));
 
     // A second copy to the same drive overwrites and succeeds; a manifest,
@@ -188,7 +175,7 @@ TEST_F(Removable, AFailedCopyRaisesAndLeavesTheRunningOptionsAndTheirFileAsTheyW
         }
         trace::ResetStack();
         EXPECT_EQ(modMain::ProgConfig.Items(), before.Items());
-        EXPECT_EQ(modMain::ProgCfgPath, dir.file("cfg/config.dat"));
+        EXPECT_EQ(modMain::ProgCfgPath, tmp.file("cfg/config.dat"));
         EXPECT_EQ(ReadBytes(modMain::ProgCfgPath), "the running program's options\r\n");
         WriteBytes(app + "QuellonPasswordMngr",
                    "\x7f"
