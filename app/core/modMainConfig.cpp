@@ -152,6 +152,12 @@ std::optional<std::int32_t> OptionNumber(long N) {
     }
 }
 
+std::string OptionText(long N) {
+    TRACE_MOD(modMain, "OptionText", TV(N));
+    if (N < 1 || N > OptionsHeld()) return {};
+    return ProgConfig(N);
+}
+
 namespace startup {
 
 void LoadProgramOptions() {
