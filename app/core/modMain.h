@@ -126,11 +126,14 @@ std::int32_t BrowseCallbackProc(qtplat::FolderPicker* hwnd, std::uint32_t uMsg, 
 // when the option is missing or is no number. Callers test the "n" prefix of
 // options 11 and 13 first.
 std::optional<std::int32_t> OptionNumber(long N);
+// Option N as it stands, or the empty text when the options lack it.
+std::string OptionText(long N);
 
 // ---- Services ----
 
 // 0 nothing new, 1 the mouse moved, 2 a key state changed, 3 no input for
-// longer than option 11 minutes.
+// longer than option 11 minutes (15, with a log line, while option 11 is no
+// usable number: a damaged option never switches the lock off).
 std::int32_t CheckActivity();
 // Writes (True) or removes (False) the autorun entry "Norvask Kessaro".
 void AutorunManagement(bool Autorun);

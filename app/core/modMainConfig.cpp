@@ -1,5 +1,7 @@
 // The options: the options file, the first-run set-up, the choice between a
 // portable and a per-user installation, and the databases folder picker.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -73,6 +75,12 @@ void SaveConfig(const std::string& FPath) {
         DbgPrint("SaveConfig: no options to save");
         return;
     }
+    // The file names the last user and the databases folder: an options
+    // file that came readable by others (unpacked with a portable copy) is
+    // made the owner's alone first, so the new file takes over those bits.
+    struct stat st {};
+    if (::stat(FPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+        ::chmod(FPath.c_str(), st.st_mode & 0700);
     plat::TextWriter out(FPath);
     for (long i = ProgConfig.LBound(); i <= ProgConfig.UBound(); ++i) out.WriteLine(ProgConfig(i));
     out.Close();
@@ -142,6 +150,12 @@ std::optional<std::int32_t> OptionNumber(long N) {
         trace_frame_.Recover();
         return std::nullopt;
     }
+}
+
+std::string OptionText(long N) {
+    TRACE_MOD(modMain, "OptionText", TV(N));
+    if (N < 1 || N > OptionsHeld()) return {};
+    return ProgConfig(N);
 }
 
 namespace startup {

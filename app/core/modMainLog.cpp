@@ -54,6 +54,10 @@ void DbgPrint(const std::string& DbgStr) {
     // cannot be written (a read-only program folder) is skipped.
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return;
+    // A log that came readable by others (a copied program folder) becomes
+    // the owner's alone before anything more is written to it.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 077) != 0) ::fchmod(fd, st.st_mode & 0700);
     std::size_t done = 0;
     while (done < line.size()) {
         ssize_t n = ::write(fd, line.data() + done, line.size() - done);

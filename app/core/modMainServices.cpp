@@ -22,6 +22,28 @@ constexpr const char* kAutorunName = "Norvask Kessaro";
 
 std::int32_t ClockSeconds() { return vb::CLng(modTimer::GetQueryPerf()); }
 
+// The design's lock time, for a lock time that is no usable number.
+constexpr std::int32_t kDefaultLockMinutes = 15;
+// The unusable text last logged, so a tick every 100 ms logs it once.
+std::optional<std::string> g_lockTextLogged;
+
+// Option 11 as minutes. A text that is no number (or a negative one) is
+// never taken as "no lock": the design's 15 minutes stand in, with a log line.
+std::int32_t LockMinutes() {
+    const std::optional<std::int32_t> minutes = OptionNumber(11);
+    if (minutes && *minutes >= 0) {
+        g_lockTextLogged.reset();
+        return *minutes;
+    }
+    const std::string text = OptionText(11);
+    if (g_lockTextLogged != text) {
+        g_lockTextLogged = text;
+        DbgPrint("Option 11 = \"" + text + "\" is no number of minutes: the lock comes after " +
+                 std::to_string(kDefaultLockMinutes));
+    }
+    return kDefaultLockMinutes;
+}
+
 std::string ProgramFileName() {
     const std::string file = plat::ProgramFile();
     return file.substr(file.find_last_of('/') + 1);
@@ -49,11 +71,11 @@ std::int32_t CheckActivity() {
             LastActive = ClockSeconds();
         }
     }
-    if (result == 0) {
-        // A lock time that is no number locks nothing (as the "n" prefix).
-        const std::optional<std::int32_t> minutes = OptionNumber(11);
-        if (minutes && modTimer::GetQueryPerf() - LastActive > static_cast<double>(*minutes) * 60.0) result = 3;
-    }
+    // The caller never asks while the lock is switched off ("n" first); were
+    // it to, nothing would lock.
+    const bool lockOff = OptionText(11).starts_with('n');
+    if (result == 0 && !lockOff && modTimer::GetQueryPerf() - LastActive > static_cast<double>(LockMinutes()) * 60.0)
+        result = 3;
     return result;
 }
 

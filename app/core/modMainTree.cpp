@@ -195,6 +195,8 @@ public:
     // Adds the subtrees of the rows under `parent` (RowIndex::kRoot or a
     // row) below the node `parentKey`.
     void PlaceChildren(const std::string& parentKey, std::int32_t parent) {
+        // The parent's own node is there already, whatever its subtree holds.
+        if (parent >= 0) placed_[static_cast<std::size_t>(parent)] = 1;
         PlaceKids(parentKey, parent);
         Drain();
     }

@@ -10,6 +10,10 @@
 namespace trace {
 
 void Secret::Wipe() noexcept {
+    // The whole buffer, not just the current text: a short text lives inside
+    // the string object, and a move or a shorter assignment leaves its bytes
+    // there. Growing to the capacity never reallocates, so it cannot throw.
+    value_.resize(value_.capacity());
     // Overwrite through a volatile pointer so the store is not optimised away.
     volatile char* p = value_.data();
     for (std::size_t i = 0; i < value_.size(); ++i) p[i] = 0;

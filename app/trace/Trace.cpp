@@ -211,6 +211,10 @@ Frame::~Frame() {
     // Cutting back to the entry below ours (rather than dropping the last
     // entry) also clears entries left by an error that a caller handled.
     TruncateStack(depth_ - 1);
+    // So is a capture made at or above our depth: an error this procedure
+    // (or one it called) handled without Recover, whose capture would
+    // otherwise stand in for the next error's.
+    if (g_capture.armed && g_capture.depth >= depth_) g_capture = {};
 }
 
 bool Frame::WantsCapture() const noexcept { return !g_capture.armed || g_capture.depth < depth_; }

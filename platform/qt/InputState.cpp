@@ -45,28 +45,57 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
-            case QEvent::KeyPress: {
-                auto* key = static_cast<QKeyEvent*>(event);
-                if (!key->isAutoRepeat()) Press(VirtualKeyOf(key->key()));
-                break;
-            }
+            case QEvent::KeyPress:
             case QEvent::KeyRelease: {
                 auto* key = static_cast<QKeyEvent*>(event);
-                if (!key->isAutoRepeat()) Release(VirtualKeyOf(key->key()));
+                if (!key->isAutoRepeat() && FirstSight(event, key->key()))
+                    Change(event->type() == QEvent::KeyPress, VirtualKeyOf(key->key()));
                 break;
             }
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
-                Press(ButtonIndex(static_cast<QMouseEvent*>(event)->button()));
+            case QEvent::MouseButtonRelease: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                if (FirstSight(event, mouse->button()))
+                    Change(event->type() != QEvent::MouseButtonRelease, ButtonIndex(mouse->button()));
                 break;
-            case QEvent::MouseButtonRelease:
-                Release(ButtonIndex(static_cast<QMouseEvent*>(event)->button()));
-                break;
+            }
             default:
                 break;
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    static void Change(bool press, int index) {
+        if (press)
+            Press(index);
+        else
+            Release(index);
+    }
+
+    // One input event reaches the filter several times: at the window, at the
+    // widget with the focus and at each parent it travels on to (a mouse event
+    // as a fresh copy each time, with the same time stamp). Only its first
+    // sight counts, or the toggle bit would flip back and a quick press and
+    // release would leave no trace. The double-click event that follows the
+    // second press of a double click is that press again.
+    bool FirstSight(const QEvent* event, int what) {
+        const auto* input = static_cast<const QInputEvent*>(event);
+        const QEvent::Type type =
+            event->type() == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : event->type();
+        const Seen now{type, what, input->timestamp()};
+        if (now == last_) return false;
+        last_ = now;
+        return true;
+    }
+    struct Seen {
+        QEvent::Type type = QEvent::None;
+        int what = 0;
+        quint64 timestamp = 0;
+        bool operator==(const Seen&) const = default;
+    };
+    Seen last_;
 };
 
 }  // namespace
@@ -88,6 +117,11 @@ int VirtualKeyOf(int qtKey) {
     // Punctuation and the other printable keys: a byte of their own in the
     // upper half (0xA0 and above), so every key press still changes the state.
     if (qtKey > 0x20 && qtKey < 0x7F) return 0xA0 + (qtKey - 0x20);
+    // Any other key (a letter of another layout, an umlaut, a key without a
+    // name here) shares the bytes 0xC1 to 0xDA, which the printable keys
+    // leave free (letters returned their own number above): typing in any
+    // layout is input.
+    if (qtKey > 0 && qtKey != Qt::Key_unknown) return 0xC1 + (qtKey % 26);
     return 0;
 }
 

@@ -5,7 +5,9 @@
 // is set while its key or mouse button is down; its low bit (0x01) flips on
 // every press of the key. Keys are indexed by their virtual-key number
 // (letters and digits by their upper-case ASCII code, Shift 0x10, Control
-// 0x11, Alt 0x12, ...); mouse buttons by 1 (left), 2 (right) and 4 (middle).
+// 0x11, Alt 0x12, ...; letters of other layouts share 0xC1 to 0xDA); mouse
+// buttons by 1 (left), 2 (right) and 4 (middle). Each press counts once,
+// however many widgets the event travels through.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -24,7 +26,7 @@ void InstallInputStateFilter();
 CursorPoint CursorPos();
 KeyState KeyboardState();
 
-// The virtual-key number of a Qt key, or 0 for a key without one.
+// The byte of a Qt key in the key state; 0 only for Qt::Key_unknown.
 int VirtualKeyOf(int qtKey);
 
 // Tests replace where the state comes from; an empty function restores the

@@ -195,12 +195,18 @@ TEST_F(Tree, ADatabaseWithoutTheTableShowsTheRootAlone) {
 }
 
 TEST_F(Tree, LoadingOneNodeAddsOnlyItsSubtree) {
-    Use({Folder("1", "0", "a"), Record("2", "1", "in a"), Folder("3", "0", "b"), Record("4", "9", "lost")});
+    // Folder 5 lies in a cycle through its own subtree.
+    Use({Folder("1", "0", "a"), Record("2", "1", "in a"), Folder("3", "0", "b"), Record("4", "9", "lost"),
+         Folder("5", "6", "c"), Folder("6", "5", "in c")});
     FakeView view;
     view.AddTreeNode("", TreeNode{"1key", "a", "2key", "1", 0, false});
     modMain::LoadUsDBInTreeViewNode(Db(), view, "1key", 1);
     EXPECT_THAT(view.ChildTexts("1key"), ElementsAre("in a"));
-    EXPECT_EQ(view.nodes.size(), 2u);
+    view.AddTreeNode("", TreeNode{"5key", "c", "2key", "1", 0, false});
+    modMain::LoadUsDBInTreeViewNode(Db(), view, "5key", 5);
+    EXPECT_THAT(view.ChildTexts("5key"), ElementsAre("in c"));
+    EXPECT_THAT(view.ChildTexts("6key"), IsEmpty());
+    EXPECT_EQ(view.nodes.size(), 4u);
 }
 
 // ---- Adding and changing rows ----

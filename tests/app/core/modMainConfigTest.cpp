@@ -50,6 +50,21 @@ TEST_F(modMainConfig, OptionsRoundTripByteForByte) {
     EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
+TEST_F(modMainConfig, SavedOptionsAreTheOwnersAlone) {
+    namespace fs = std::filesystem;
+    const std::string path = tmp.file("config.dat");
+    qpmtest::WriteBytes(path, "old\r\n");
+    // A portable options file unpacked readable by everyone.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::group_write | fs::perms::others_read);
+    SetOptions(DefaultOptions());
+    modMain::SaveConfig(path);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    modMain::SaveConfig(tmp.file("new.dat"));
+    EXPECT_EQ(fs::status(tmp.file("new.dat")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(modMainConfig, AMissingFileGivesMinusTwoAndOneLogLine) {
     modMain::ProgConfig.ReDim(0, 0);
     EXPECT_EQ(modMain::LoadConfig(tmp.file("none.dat"), modMain::ProgConfig), -2);

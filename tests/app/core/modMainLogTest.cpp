@@ -41,6 +41,18 @@ TEST_F(modMainLog, EachLineCarriesDateTimeAndClockAndTheFileGrowsAcrossCalls) {
     EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
+TEST_F(modMainLog, ALogOthersCouldReadBecomesTheOwnersAlone) {
+    // A log that came with a copied program folder, readable by everyone.
+    const std::string path = appDir() + "/DbgFile.dat";
+    qpmtest::WriteBytes(path, "earlier line\r\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+    modMain::DbgPrint("-= DELETE: Bank");
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(LogLines().front(), "earlier line");
+}
+
 TEST_F(modMainLog, ALineBreakFirstInTheTextLeavesThePrefixAloneOnItsLine) {
     modMain::DbgPrint("\r\n========== Start Logging ==========");
     const auto lines = LogLines();

@@ -51,11 +51,34 @@ TEST_F(modMainServices, InactiveOnlyAfterStrictlyMoreThanTheOptionsMinutes) {
         clock = now;
         EXPECT_EQ(modMain::CheckActivity(), result) << now;
     }
-    // A lock time that is no number, or switched off, locks nothing.
-    for (const char* option : {"n15", "", "soon"}) {
-        modMain::ProgConfig(11) = option;
-        EXPECT_EQ(modMain::CheckActivity(), 0) << option;
+    // Switched off, the lock never comes.
+    modMain::ProgConfig(11) = "n15";
+    EXPECT_EQ(modMain::CheckActivity(), 0);
+    EXPECT_TRUE(LogLines().empty());
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(modMainServices, ALockTimeThatIsNoNumberFallsBackToFifteenMinutesWithOneLogLine) {
+    SetOptions({"", "", "", "", "", "", "", "", "", "", "soon"});
+    modMain::LastActive = 1000;
+    // The design's 15 minutes: the lock is never silently switched off.
+    const std::pair<double, int> cases[] = {{1900.0, 0}, {1900.5, 3}, {5000.0, 3}};
+    for (const auto& [now, result] : cases) {
+        clock = now;
+        EXPECT_EQ(modMain::CheckActivity(), result) << now;
     }
+    EXPECT_EQ(LogMessages(),
+              std::vector<std::string>{"Option 11 = \"soon\" is no number of minutes: the lock comes after 15"});
+    // A number again, then another unusable text: one more line.
+    modMain::ProgConfig(11) = "600";
+    EXPECT_EQ(modMain::CheckActivity(), 0);
+    for (const char* option : {"", "-5"}) {
+        modMain::ProgConfig(11) = option;
+        EXPECT_EQ(modMain::CheckActivity(), 3) << option;
+        EXPECT_EQ(modMain::CheckActivity(), 3) << option;
+    }
+    EXPECT_EQ(LogMessages().size(), 3u);
+    EXPECT_EQ(LogMessages().back(), "Option 11 = \"-5\" is no number of minutes: the lock comes after 15");
     EXPECT_TRUE(shown.empty());
 }
 

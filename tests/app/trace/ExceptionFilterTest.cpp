@@ -25,7 +25,7 @@ std::string DumpModuleVars() { return "{None}"; }
         Deep(Level - 1, Pasw);
         return;
     }
-    volatile std::uintptr_t address = 16;  // through a variable, so the compiler cannot see the fault
+    volatile std::uintptr_t address = 16;           // through a variable, so the compiler cannot see the fault
     *reinterpret_cast<volatile int*>(address) = 1;  // a real access violation
 }
 }  // namespace modCrash
@@ -67,8 +67,8 @@ TEST(ExceptionNames, CodesNamesAndNumbers) {
         {0xE06D7363u, "Unknown (&HE06D7363)", 10099},
         {5u, "Unknown (&H00000005)", 10005},
     };
-    // The number is (code And &H8EF) Or 10000; the two masks share bits 9 and 10,
-    // so this is not always 10000 plus the masked code.
+    // The number is (code And &H8EF) Or 10000; the two share no bit, so it is
+    // 10000 plus the masked code.
     for (const Case& c : cases) {
         EXPECT_EQ(trace::GetExceptionName(c.code), c.name) << std::hex << c.code;
         EXPECT_EQ(trace::ExceptionErrorNumber(c.code), c.number) << std::hex << c.code;

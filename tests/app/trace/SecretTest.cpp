@@ -77,4 +77,24 @@ TEST(Secret, KeepsItsBytesForTheCode) {
     EXPECT_TRUE(c.empty());
 }
 
+// What a dropped Secret leaves in its own buffer: short texts live inside the
+// object itself, and a move copies them out rather than taking a pointer.
+TEST(Secret, LeavesNoByteBehindWhenMovedOrCleared) {
+    auto leftover = [](const trace::Secret& s) {
+        const std::string& str = s.str();
+        return std::string(str.data(), str.capacity());
+    };
+    for (const char* text : {"pw12345", "a secret longer than any inline buffer"}) {
+        trace::Secret a = text;
+        trace::Secret b = std::move(a);
+        EXPECT_EQ(b.str(), text);
+        EXPECT_EQ(leftover(a).find_first_not_of('\0'), std::string::npos) << text;  // NOLINT: moved-from
+        trace::Secret c = text;
+        c = std::move(b);
+        EXPECT_EQ(leftover(b).find_first_not_of('\0'), std::string::npos) << text;  // NOLINT: moved-from
+        c.clear();
+        EXPECT_EQ(leftover(c).find_first_not_of('\0'), std::string::npos) << text;
+    }
+}
+
 }  // namespace

@@ -59,6 +59,39 @@ void LockPass() {
     }
 }
 
+// Handles an error of a callee without Recover (as code that only wants a
+// fallback value might) and goes on.
+bool Probe() {
+    TRACE_MOD(modTest, "Probe");
+    try {
+        Inner("/probe", 1);
+    } catch (const vb::VbError&) {
+        return false;
+    }
+    return true;
+}
+
+void Later(std::int32_t Which) {
+    TRACE_MOD(modTest, "Later", TV(Which));
+    std::string state = "later";
+    TRACE_LOCAL(state);
+    vb::Raise(vb::errTypeMismatch);
+}
+
+// Saves on its way out, also while an error unwinds past it.
+struct SaveOnExit {
+    ~SaveOnExit() { (void)GetWindowsTemp(); }
+};
+void FailsWhileHolding(std::int32_t Level) {
+    TRACE_MOD(modTest, "FailsWhileHolding", TV(Level));
+    vb::Raise(vb::errFileNotFound);
+}
+void Holder() {
+    TRACE_MOD(modTest, "Holder");
+    SaveOnExit guard;
+    FailsWhileHolding(2);
+}
+
 }  // namespace modTest
 
 namespace {
@@ -192,6 +225,35 @@ TEST_F(TraceTest, ExpectedErrorsRecoverAndLaterErrorsReportTheirOwnProcedure) {
     // Only the form's entry is left: the handled 402s left nothing behind.
     EXPECT_NE(trace::ErrorMessage.find("Stack Trace: Name: frmTest.cmdTwice_Click, Type: 1, Parameters: ;-->\r\n\r\n"),
               std::string::npos);
+}
+
+TEST_F(TraceTest, AnErrorHandledWithoutRecoverDoesNotStandInForALaterOne) {
+    auto entryPoint = [] {
+        try {
+            TRACE_MOD(modTest, "Timer");
+            EXPECT_FALSE(modTest::Probe());
+            modTest::Later(7);
+        }
+        TRACE_BOUNDARY
+    };
+    ExpectEnds(entryPoint);
+    const std::string& r = trace::ErrorMessage;
+    EXPECT_NE(r.find("Error Number: 13\r\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Module Name: modTest\r\nBlock Name: Later\r\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("<LocalVariables>\r\n<state>later</state>\r\n</LocalVariables>"), std::string::npos) << r;
+    EXPECT_NE(r.find("<Parameters>\r\n<Which>7</Which>\r\n</Parameters>"), std::string::npos) << r;
+    EXPECT_EQ(r.find("/probe"), r.rfind("/probe")) << "only in the stack text, if at all";
+}
+
+TEST_F(TraceTest, ACallMadeWhileAnErrorUnwindsKeepsTheErrorsCapture) {
+    ExpectEnds([] {
+        try {
+            modTest::Holder();
+        }
+        TRACE_BOUNDARY
+    });
+    EXPECT_NE(trace::ErrorMessage.find("Block Name: FailsWhileHolding\r\n"), std::string::npos);
+    EXPECT_NE(trace::ErrorMessage.find("<Parameters>\r\n<Level>2</Level>\r\n</Parameters>"), std::string::npos);
 }
 
 TEST_F(TraceTest, APreviousReportIsNestedAndASecondErrorEndsAtOnce) {

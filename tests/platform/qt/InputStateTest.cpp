@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
 #include <QWidget>
 
 #include "platform/qt/InputState.h"
@@ -44,6 +46,45 @@ TEST(InputState, KeysAndButtonsAnywhereInTheProgramChangeTheirBytes) {
     EXPECT_EQ(qtplat::KeyboardState()[2] & 0x80, 0);
 }
 
+// Real input reaches the application's filter more than once: at the window,
+// then at the widget with the focus (and at its parents when it ignores the
+// key). Each press must still count once, and a key of any layout must count.
+TEST(InputState, RealInputCountsOncePerPressWhateverTheLayout) {
+    qtplat::InstallInputStateFilter();
+    QLineEdit edit;
+    edit.show();
+    edit.activateWindow();
+    edit.setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
+    QWindow* window = edit.windowHandle();
+
+    // A press and its release inside one tick of the inactivity check still
+    // leave the state changed: the toggle bit of the key flipped.
+    qtplat::KeyState before = qtplat::KeyboardState();
+    QTest::keyClick(window, Qt::Key_A);
+    EXPECT_NE(qtplat::KeyboardState(), before);
+    EXPECT_EQ(edit.text(), "a");
+    // A key the edit box ignores travels on to its parents, still one press.
+    before = qtplat::KeyboardState();
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_NE(qtplat::KeyboardState(), before);
+
+    // Letters of other layouts (Cyrillic, German) are typing too.
+    for (char16_t letter : {u'\u0439', u'\u00E4'}) {
+        const auto key = static_cast<Qt::Key>(QChar(letter).toUpper().unicode());
+        before = qtplat::KeyboardState();
+        QTest::sendKeyEvent(QTest::Press, window, key, QString(QChar(letter)), Qt::NoModifier);
+        EXPECT_NE(qtplat::KeyboardState(), before) << int(letter);
+        QTest::sendKeyEvent(QTest::Release, window, key, QString(QChar(letter)), Qt::NoModifier);
+    }
+    EXPECT_EQ(edit.text(), QString::fromUtf16(u"a\u0439\u00E4"));
+
+    // A mouse click counts the same way.
+    before = qtplat::KeyboardState();
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_NE(qtplat::KeyboardState(), before);
+}
+
 TEST(InputState, VirtualKeyNumbers) {
     const std::pair<int, int> cases[] = {
         {Qt::Key_A, 0x41},     {Qt::Key_Z, 0x5A},      {Qt::Key_0, 0x30},       {Qt::Key_F1, 0x70},
@@ -55,6 +96,11 @@ TEST(InputState, VirtualKeyNumbers) {
     EXPECT_GT(qtplat::VirtualKeyOf(Qt::Key_Comma), 0);
     EXPECT_NE(qtplat::VirtualKeyOf(Qt::Key_Comma), qtplat::VirtualKeyOf(Qt::Key_Period));
     EXPECT_EQ(qtplat::VirtualKeyOf(Qt::Key_unknown), 0);
+    // Letters of other scripts share bytes no key above uses.
+    const int cyrillic = qtplat::VirtualKeyOf(0x0419);
+    EXPECT_GT(cyrillic, 0);
+    for (const auto& [key, vk] : cases) EXPECT_NE(cyrillic, vk);
+    EXPECT_NE(cyrillic, qtplat::VirtualKeyOf(Qt::Key_Comma));
 }
 
 TEST(InputState, TestsCanReplaceTheSource) {
