@@ -1,10 +1,14 @@
 #include "platform/SystemFolder.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/VbError.h"
 
 namespace plat {
 namespace {
@@ -38,6 +42,32 @@ std::string ConfigHome() {
     if (!xdg.empty() && xdg.front() == '/') return StripTrailingSlashes(xdg);
     std::string home = HomeFolder();
     return (home == "/" ? std::string() : home) + "/.config";
+}
+
+std::string DataHome() {
+    std::string xdg = Env("XDG_DATA_HOME");
+    if (!xdg.empty() && xdg.front() == '/') return StripTrailingSlashes(xdg);
+    std::string home = HomeFolder();
+    return (home == "/" ? std::string() : home) + "/.local/share";
+}
+
+std::string PrivateFolder() {
+    std::string base = Env("XDG_RUNTIME_DIR");
+    std::string name = "QuellonPM";
+    if (base.empty() || base.front() != '/') {
+        base = Env("TMPDIR");
+        if (base.empty() || base.front() != '/') base = "/tmp";
+        name += "-" + std::to_string(::getuid());
+    }
+    std::string dir = StripTrailingSlashes(base) + "/" + name;
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) vb::Raise(vb::errPathFileAccess, "PrivateFolder");
+    // Someone else's folder, or a link planted in a shared /tmp, is never used.
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        vb::Raise(vb::errPathFileAccess, "PrivateFolder");
+    if ((st.st_mode & 0777) != 0700 && ::chmod(dir.c_str(), 0700) != 0)
+        vb::Raise(vb::errPathFileAccess, "PrivateFolder");
+    return dir;
 }
 
 std::string SystemFolder() {

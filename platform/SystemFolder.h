@@ -15,4 +15,15 @@ std::string HomeFolder();
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
 std::string ConfigHome();
 
+// The user's application-data folder: $XDG_DATA_HOME when it is an absolute
+// path, else ~/.local/share.
+std::string DataHome();
+
+// The program's private folder for short-lived files (deciphered temporary
+// files, the instance lock, fault reports): "QuellonPM" in $XDG_RUNTIME_DIR
+// when that is an absolute path, else "QuellonPM-<uid>" in $TMPDIR (or /tmp).
+// Made on first use with mode 0700; a folder that is a symbolic link, belongs
+// to another user or cannot be made raises run-time error 75.
+std::string PrivateFolder();
+
 }  // namespace plat

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/trace/Secret.h"
@@ -21,6 +22,11 @@
 
 class clsDatabase;
 class clsDataFilesManager;
+class QWidget;
+
+namespace qtplat {
+class FolderPicker;
+}
 
 namespace modMain {
 
@@ -64,6 +70,86 @@ extern std::shared_ptr<clsDataFilesManager> MDFM;
 extern std::int32_t DbgFile;                       // file number DbgPrint used
 extern std::string BrowsePath;                     // start folder of the folder picker
 extern trace::VbArray<std::uint8_t> CustomColors;  // 16 custom colours, 4 bytes each
+
+// ---- Start-up ----
+
+// What Main did: the program runs on, or another instance was found and the
+// program must end.
+enum class StartResult { Started, SecondInstance };
+
+// Brings the program up: trace, log banner and version, second-instance
+// check, control registration, common controls, colours, options, language
+// texts. `afterStart` then runs the rest of the start (the two database
+// objects and the main window); without it Main returns after the language
+// texts. Any run-time error goes to the error handler, which reports it for
+// modMain.Main and ends the program.
+StartResult Main(const std::function<void()>& afterStart = {});
+
+// ---- Program folder and debug log ----
+
+// The program's folder (where the executable lives), without a trailing "/".
+std::string AppPath();
+// Tests point the program folder at a folder of their own; empty restores it.
+void SetAppPathForTests(const std::string& folder);
+
+// Appends one line to "DbgFile.dat" in the program folder: the date and time,
+// ".(", the clock with 5 decimals, "): ", the text, CR LF. A log that cannot
+// be written is skipped: the log never ends the program.
+void DbgPrint(const std::string& DbgStr);
+// The path with "/" appended unless it already ends with it; the empty path
+// gives "./" (the current folder, never the root).
+std::string Pt(const std::string& Path);
+// True when the path names an existing file or folder; never raises.
+bool FileExist(const std::string& FileName);
+
+// ---- Options ----
+
+// Appends each line of an options file to pOptions; -2 (and a log line) when
+// the file does not exist, else 0.
+std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& pOptions);
+// Writes ProgConfig to the file, one option per line, replacing the file
+// only once everything is written.
+void SaveConfig(const std::string& FPath);
+// First run: the options from "start.dat", a "DataBases" folder in
+// UsFoldPath as option 5, saved to CfgPath (which becomes ProgCfgPath).
+void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath);
+// Lets the user pick the databases folder (option 5) and saves the options.
+void ChaneDBPath();
+// The folder picker; Path is where it starts and, when a folder is chosen
+// (result True), that folder.
+bool dlgBrowseFolder(QWidget* OwnerForm, std::string& Path, const std::string& Title, bool AllowExtStyle,
+                     bool AllowManualEnter);
+// The picker's callback: once it is ready, selects BrowsePath. Always 0.
+std::int32_t BrowseCallbackProc(qtplat::FolderPicker* hwnd, std::uint32_t uMsg, std::intptr_t lParam,
+                                std::intptr_t lpData);
+// Option N as a whole number (the runtime's CLng of the text), or nothing
+// when the option is missing or is no number. Callers test the "n" prefix of
+// options 11 and 13 first.
+std::optional<std::int32_t> OptionNumber(long N);
+
+// ---- Services ----
+
+// 0 nothing new, 1 the mouse moved, 2 a key state changed, 3 no input for
+// longer than option 11 minutes.
+std::int32_t CheckActivity();
+// Writes (True) or removes (False) the autorun entry "Norvask Kessaro".
+void AutorunManagement(bool Autorun);
+// The colour dialog: the chosen colour, or -1 when cancelled. The custom
+// colours the user set stay for the next call.
+std::int32_t ShowChooseColor(QWidget* hwnd, std::int32_t InitCol);
+// Appends Elem; an array whose upper bound is 0 becomes (1 To 1).
+void AddElemToStrMass(trace::VbArray<std::string>& pMass, const std::string& Elem);
+// The text before its first NUL (all of it without one); the argument is cut
+// the same way.
+std::string StripNulls(std::string& OriginalStr);
+// Cuts Text at its first NUL.
+void RemoveNullChar(std::string& Text);
+// Deletes a file (read-only ones too): 0 deleted, -2 no such file.
+std::int32_t TrueKill(const std::string& Path);
+// Returns Addr unchanged.
+std::intptr_t FnPtr(std::intptr_t Addr);
+// Splits a record's flags text "colour|flags" into its two numbers.
+void GetSepatRecOptns(const std::string& InpStr, std::int32_t& BufCol, std::int32_t& BufFlags);
 
 // ---- Trace hooks ----
 

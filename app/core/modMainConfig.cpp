@@ -1,0 +1,183 @@
+// The options: the options file, the first-run set-up, the choice between a
+// portable and a per-user installation, and the databases folder picker.
+#include <filesystem>
+#include <system_error>
+
+#include "app/core/CoreTrace.h"
+#include "app/core/TextLines.h"
+#include "app/core/modMain.h"
+#include "app/core/modMainStartup.h"
+#include "app/trace/Trace.h"
+#include "platform/FileIO.h"
+#include "platform/SystemFolder.h"
+#include "platform/TextStream.h"
+#include "platform/VbError.h"
+#include "platform/VbStrings.h"
+#include "platform/qt/Choosers.h"
+#include "platform/qt/Desktop.h"
+
+namespace modMain {
+namespace {
+
+// A valid options file has this many lines.
+constexpr long kOptionCount = 20;
+
+long OptionsHeld() { return ProgConfig.Allocated() && ProgConfig.Dimensions() == 1 ? ProgConfig.UBound() : 0; }
+
+void MakeFolder(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (ec) vb::Raise(vb::errPathFileAccess, "modMain");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all, ec);
+}
+
+// Copies a file without ever replacing one that is there.
+void CopyNewFile(const std::string& from, const std::string& to) {
+    if (FileExist(to)) return;
+    plat::ReplaceFile(to, plat::ReadFileOrRaise(from));
+}
+
+// Options the file lacks (a file cut short, edited by hand) are taken from
+// the shipped defaults, so no reader ever meets a missing option.
+void CompleteOptions() {
+    const long held = OptionsHeld();
+    if (held >= kOptionCount) return;
+    trace::VbArray<std::string> defaults(0, 0);
+    if (LoadConfig(Pt(AppPath()) + "start.dat", defaults) != 0) return;
+    const long available = defaults.UBound();
+    for (long i = held + 1; i <= kOptionCount && i <= available; ++i) AddElemToStrMass(ProgConfig, defaults(i));
+    DbgPrint("Options " + std::to_string(held + 1) + " to " + std::to_string(std::min(kOptionCount, available)) +
+             " missing: taken from start.dat");
+}
+
+}  // namespace
+
+std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& pOptions) {
+    TRACE_MOD(modMain, "LoadConfig", TV(FPath), TV(pOptions));
+    if (!FileExist(FPath)) {
+        DbgPrint("LoadConfig = -2");
+        return -2;
+    }
+    for (const std::string& line : coretext::ReadTextLines(FPath)) AddElemToStrMass(pOptions, line);
+    // A portable installation on Windows followed the drive letter it ran
+    // from by giving option 5 the program folder's first character. Paths
+    // here have no drive letter (both begin with "/"), so there is nothing
+    // to follow and option 5 is kept exactly as the file holds it.
+    return 0;
+}
+
+void SaveConfig(const std::string& FPath) {
+    TRACE_MOD(modMain, "SaveConfig", TV(FPath));
+    // Options that never loaded are never written over a file that holds some.
+    if (OptionsHeld() < 1) {
+        DbgPrint("SaveConfig: no options to save");
+        return;
+    }
+    plat::TextWriter out(FPath);
+    for (long i = ProgConfig.LBound(); i <= ProgConfig.UBound(); ++i) out.WriteLine(ProgConfig(i));
+    out.Close();
+}
+
+void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath) {
+    TRACE_MOD(modMain, "CreateConfig", TV(UsFoldPath), TV(CfgPath));
+    const std::string defaults = Pt(AppPath()) + "start.dat";
+    ProgConfig.ReDim(0, 0);
+    if (LoadConfig(defaults, ProgConfig) != 0) vb::Raise(vb::errFileNotFound, "modMain.CreateConfig");
+    const std::string dbFolder = Pt(UsFoldPath) + "DataBases";
+    if (!FileExist(dbFolder)) MakeFolder(dbFolder);
+    ProgConfig(5) = dbFolder;
+    ProgCfgPath = CfgPath;
+    SaveConfig(CfgPath);
+}
+
+void ChaneDBPath() {
+    TRACE_MOD(modMain, "ChaneDBPath");
+    std::string p = ProgConfig(5);
+    TRACE_LOCAL(p);
+    if (dlgBrowseFolder(qtplat::MainWindow(), p, "", true, true)) {
+        ProgConfig(5) = Pt(p);
+        SaveConfig(ProgCfgPath);
+    }
+}
+
+bool dlgBrowseFolder(QWidget* OwnerForm, std::string& Path, const std::string& Title, bool AllowExtStyle,
+                     bool AllowManualEnter) {
+    TRACE_MOD(modMain, "dlgBrowseFolder", TV_WIDGET(OwnerForm), TV(Path), TV(Title), TV(AllowExtStyle),
+              TV(AllowManualEnter));
+    BrowsePath = Path;
+    qtplat::FolderRequest BI;
+    TRACE_LOCAL_VAR(TV_UDT(BI, "BrowseInfo"));
+    BI.owner = OwnerForm;
+    BI.title = Title;
+    BI.flags = qtplat::BIF_RETURNONLYFSDIRS;
+    if (AllowExtStyle) BI.flags |= qtplat::BIF_NEWDIALOGSTYLE;
+    if (AllowManualEnter) BI.flags |= qtplat::BIF_EDITBOX;
+    BI.callback = &BrowseCallbackProc;
+    std::optional<std::string> chosen = qtplat::BrowseForFolder(BI);
+    if (!chosen) return false;
+    std::string result = *chosen;
+    RemoveNullChar(result);
+    // A choice that gives no path (a virtual folder) counts as no choice, so
+    // no caller takes the empty text for a folder.
+    if (result.empty()) return false;
+    Path = result;
+    return true;
+}
+
+std::int32_t BrowseCallbackProc(qtplat::FolderPicker* hwnd, std::uint32_t uMsg, std::intptr_t lParam,
+                                std::intptr_t lpData) {
+    const std::intptr_t handle = reinterpret_cast<std::intptr_t>(hwnd);
+    TRACE_MOD(modMain, "BrowseCallbackProc", trace::Var{[&] { return trace::DumpVariable("hwnd", handle); }}, TV(uMsg),
+              TV(lParam), TV(lpData));
+    if (uMsg == qtplat::BFFM_INITIALIZED && hwnd) hwnd->SelectFolder(BrowsePath);
+    return 0;
+}
+
+std::optional<std::int32_t> OptionNumber(long N) {
+    TRACE_MOD(modMain, "OptionNumber", TV(N));
+    if (N < 1 || N > OptionsHeld()) return std::nullopt;
+    try {
+        return vb::CLng(ProgConfig(N));
+    } catch (const vb::VbError&) {
+        trace_frame_.Recover();
+        return std::nullopt;
+    }
+}
+
+namespace startup {
+
+void LoadProgramOptions() {
+    const std::string portable = Pt(AppPath()) + "config.dat";
+    if (FileExist(portable)) {
+        LoadConfig(portable, ProgConfig);
+        ProgCfgPath = portable;
+    } else {
+        const std::string folder = Pt(plat::DataHome()) + "QuellonPM";
+        const std::string config = Pt(folder) + "config.dat";
+        if (!FileExist(folder)) {
+            MakeFolder(folder);
+            CreateConfig(Pt(folder), config);
+            // The demo user; an installation without it simply starts with
+            // no users.
+            const std::string sample = Pt(AppPath()) + "SampleUser.vdb";
+            if (FileExist(sample))
+                CopyNewFile(sample, Pt(folder) + "DataBases/SampleUser.vdb");
+            else
+                DbgPrint("No SampleUser.vdb beside the program: no demo user");
+        } else if (FileExist(config)) {
+            LoadConfig(config, ProgConfig);
+            ProgCfgPath = config;
+        } else {
+            // The folder is there but its options file is not (removed by
+            // hand): the options are made again from the defaults, and the
+            // users' files in it stay as they are.
+            DbgPrint("No config.dat in " + folder + ": options made again from start.dat");
+            CreateConfig(Pt(folder), config);
+        }
+    }
+    CompleteOptions();
+}
+
+}  // namespace startup
+
+}  // namespace modMain

@@ -1,0 +1,80 @@
+// The program folder, the debug log and the path helpers of the main module.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "app/core/modMain.h"
+#include "app/core/modTimer.h"
+#include "app/trace/Trace.h"
+#include "platform/ProgramPath.h"
+
+namespace modMain {
+namespace {
+
+std::string g_appPathOverride;
+
+// The clock as the log shows it: five decimals in the locale's number format
+// (its decimal sign and digit grouping).
+std::string ClockText(double t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%'.5f", t);
+    return buf;
+}
+
+// The current date and time in the locale's default form.
+std::string NowText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char buf[128];
+    std::size_t n = std::strftime(buf, sizeof buf, "%x %X", &local);
+    return std::string(buf, n);
+}
+
+}  // namespace
+
+std::string AppPath() {
+    if (!g_appPathOverride.empty()) return g_appPathOverride;
+    return plat::ProgramFolder();
+}
+
+void SetAppPathForTests(const std::string& folder) { g_appPathOverride = folder; }
+
+void DbgPrint(const std::string& DbgStr) {
+    TRACE_MOD(modMain, "DbgPrint", TV(DbgStr));
+    const double t = modTimer::GetQueryPerf();
+    const std::string line = NowText() + ".(" + ClockText(t) + "): " + DbgStr + "\r\n";
+    const std::string path = Pt(AppPath()) + "DbgFile.dat";
+    DbgFile = 1;
+    // The log holds record titles: only the user may read it. A log that
+    // cannot be written (a read-only program folder) is skipped.
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    std::size_t done = 0;
+    while (done < line.size()) {
+        ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+std::string Pt(const std::string& Path) {
+    TRACE_MOD(modMain, "Pt", TV(Path));
+    if (Path.empty()) return "./";
+    if (Path.back() == '/') return Path;
+    return Path + "/";
+}
+
+bool FileExist(const std::string& FileName) {
+    TRACE_MOD(modMain, "FileExist", TV(FileName));
+    struct stat st {};
+    return !FileName.empty() && ::stat(FileName.c_str(), &st) == 0;
+}
+
+}  // namespace modMain
