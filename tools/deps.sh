@@ -19,4 +19,4 @@ qpm_need_packages() {
     apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
 
-QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev)
+QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev qt6-svg-dev)
