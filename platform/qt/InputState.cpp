@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QObject>
+#include <QPointer>
+#include <utility>
 
 namespace qtplat {
 namespace {
@@ -72,71 +74,26 @@ protected:
 int VirtualKeyOf(int qtKey) {
     if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) return qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 0x70 + (qtKey - Qt::Key_F1);
-    switch (qtKey) {
-        case Qt::Key_Backspace:
-            return 0x08;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return 0x09;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 0x0D;
-        case Qt::Key_Shift:
-            return 0x10;
-        case Qt::Key_Control:
-            return 0x11;
-        case Qt::Key_Alt:
-        case Qt::Key_AltGr:
-            return 0x12;
-        case Qt::Key_Pause:
-            return 0x13;
-        case Qt::Key_CapsLock:
-            return 0x14;
-        case Qt::Key_Escape:
-            return 0x1B;
-        case Qt::Key_Space:
-            return 0x20;
-        case Qt::Key_PageUp:
-            return 0x21;
-        case Qt::Key_PageDown:
-            return 0x22;
-        case Qt::Key_End:
-            return 0x23;
-        case Qt::Key_Home:
-            return 0x24;
-        case Qt::Key_Left:
-            return 0x25;
-        case Qt::Key_Up:
-            return 0x26;
-        case Qt::Key_Right:
-            return 0x27;
-        case Qt::Key_Down:
-            return 0x28;
-        case Qt::Key_Print:
-            return 0x2C;
-        case Qt::Key_Insert:
-            return 0x2D;
-        case Qt::Key_Delete:
-            return 0x2E;
-        case Qt::Key_Meta:
-            return 0x5B;
-        case Qt::Key_Menu:
-            return 0x5D;
-        case Qt::Key_NumLock:
-            return 0x90;
-        case Qt::Key_ScrollLock:
-            return 0x91;
-        default:
-            break;
-    }
-    // Punctuation and other printable keys: one byte of their own in the
-    // upper half, so every key still changes the state.
-    if (qtKey > 0x20 && qtKey < 0x7F) return 0xA0 + (qtKey % 0x5F);
+    static constexpr std::pair<int, int> kNamed[] = {
+        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},    {Qt::Key_Backtab, 0x09},  {Qt::Key_Return, 0x0D},
+        {Qt::Key_Enter, 0x0D},     {Qt::Key_Shift, 0x10},  {Qt::Key_Control, 0x11},  {Qt::Key_Alt, 0x12},
+        {Qt::Key_AltGr, 0x12},     {Qt::Key_Pause, 0x13},  {Qt::Key_CapsLock, 0x14}, {Qt::Key_Escape, 0x1B},
+        {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
+        {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},   {Qt::Key_Up, 0x26},       {Qt::Key_Right, 0x27},
+        {Qt::Key_Down, 0x28},      {Qt::Key_Print, 0x2C},  {Qt::Key_Insert, 0x2D},   {Qt::Key_Delete, 0x2E},
+        {Qt::Key_Meta, 0x5B},      {Qt::Key_Menu, 0x5D},   {Qt::Key_NumLock, 0x90},  {Qt::Key_ScrollLock, 0x91},
+    };
+    for (const auto& [key, vk] : kNamed)
+        if (key == qtKey) return vk;
+    // Punctuation and the other printable keys: a byte of their own in the
+    // upper half (0xA0 and above), so every key press still changes the state.
+    if (qtKey > 0x20 && qtKey < 0x7F) return 0xA0 + (qtKey - 0x20);
     return 0;
 }
 
 void InstallInputStateFilter() {
-    static QObject* filter = nullptr;
+    // The filter belongs to the application and goes with it.
+    static QPointer<QObject> filter;
     QCoreApplication* app = QCoreApplication::instance();
     if (filter || !app) return;
     filter = new InputStateFilter(app);

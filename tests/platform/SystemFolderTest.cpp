@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "ScopedEnv.h"
 #include "TempDir.h"
+#include "ScopedEnv.h"
 #include "platform/SystemFolder.h"
 #include "platform/VbError.h"
 

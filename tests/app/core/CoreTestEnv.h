@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../trace/TraceFixture.h"
 #include "ScopedEnv.h"
+#include "../trace/TraceFixture.h"
 #include "TempDir.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"

@@ -1,58 +1,48 @@
 #include "CoreTestSupport.h"
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "app/core/clsDatabase.h"
-#include "app/trace/Trace.h"
+#include "app/core/modMain.h"
 #include "platform/VbError.h"
 
 namespace coretest {
+
 namespace {
 
-qpmtest::TempDir& ProcessFolder() {
-    static qpmtest::TempDir folder;
-    return folder;
+void* Library() {
+    static void* const library = ::dlopen(VEDATABASE_PATH, RTLD_NOW | RTLD_NODELETE);
+    return library;
+}
+
+void SetLibraryWriteFaults(const plat::WriteFaults& faults) {
+    using SetFn = void (*)(const plat::WriteFaults&);
+    auto set = reinterpret_cast<SetFn>(::dlsym(Library(), "_ZN4plat14SetWriteFaultsERKNS_11WriteFaultsE"));
+    ASSERT_NE(set, nullptr) << "the library exports no write-fault seam";
+    set(faults);
 }
 
 }  // namespace
 
-void UseBuiltLibrary() {
-    static const bool ready = [] {
-        const std::string root = ProcessFolder().path().string();
-        for (const char* sub : {"registry", "runtime", "data", "config"})
-            std::filesystem::create_directory(root + "/" + sub);
-        std::filesystem::permissions(root + "/runtime", std::filesystem::perms::owner_all);
-        ::setenv("QUELLON_REGISTRY_ROOT", (root + "/registry").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        void* library = ::dlopen(VEDATABASE_PATH, RTLD_NOW | RTLD_NODELETE);
-        if (!library) return false;
-        auto registerServer = reinterpret_cast<std::int32_t (*)()>(::dlsym(library, "DllRegisterServer"));
-        return registerServer && registerServer() == 0;
-    }();
-    ASSERT_TRUE(ready) << "the built library could not be registered: " << VEDATABASE_PATH;
+ScopedLibraryWriteFaults::ScopedLibraryWriteFaults(const plat::WriteFaults& faults) {
+    plat::SetWriteFaults(faults);
+    SetLibraryWriteFaults(faults);
 }
 
-std::string RuntimeFolder() { return ProcessFolder().path().string() + "/runtime"; }
+ScopedLibraryWriteFaults::~ScopedLibraryWriteFaults() {
+    plat::ClearWriteFaults();
+    SetLibraryWriteFaults({});
+}
 
-std::string NewUserText() {
-    return "dzorvaLiL\r\n"
-           "UserDataBase\x87"
-           "0\x87"
-           "1.1a\r\n"
-           "[DataTable]\r\n"
-           "0\x87"
-           "0\r\n"
-           "0\r\n"
-           "IndNum 69\x87Parent 5\x87Type 5\x87Title 66\x87Login 2\x87Password 2\x87"
-           "Description 2\x87Image 5\x87"
-           "Flags 5\r\n"
-           "[End DataTable]\r\n";
+void RegisterBuiltLibrary() {
+    void* const library = Library();
+    ASSERT_NE(library, nullptr) << VEDATABASE_PATH;
+    auto registerServer = reinterpret_cast<std::int32_t (*)()>(::dlsym(library, "DllRegisterServer"));
+    ASSERT_NE(registerServer, nullptr);
+    ASSERT_EQ(registerServer(), 0) << "the built library could not be registered";
 }
 
 void AddRow(clsDatabase& db, const Row& row) {
@@ -77,15 +67,21 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
-void CoreTest::SetUp() {
-    UseBuiltLibrary();
-    trace::ResetStack();
-    trace::ResetReportingForTests();
+void LibraryTest::SetUp() {
+    CoreTest::SetUp();
+    RegisterBuiltLibrary();
+    std::filesystem::create_directories(workDir());
 }
 
-void CoreTest::TearDown() {
-    trace::ResetStack();
-    trace::ResetReportingForTests();
+void LibraryTest::TearDown() {
+    modMain::CurUsDB.reset();
+    modMain::MDFM.reset();
+    CoreTest::TearDown();
+}
+
+std::string LibraryTest::LogText() const {
+    const std::string log = appDir() + "/DbgFile.dat";
+    return std::filesystem::exists(log) ? qpmtest::ReadBytes(log) : std::string();
 }
 
 }  // namespace coretest

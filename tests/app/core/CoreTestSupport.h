@@ -1,31 +1,34 @@
 #pragma once
-// Shared set-up of the core's tests: the built library registered into a
-// registry of the test's own, private runtime and data folders, and small
-// builders for databases in the users' format.
+// The core's tests that need the database library: the fixture of the main
+// module (CoreTestEnv.h) plus the built library registered into the test's
+// own registry, as an installation registers it, so its classes are created
+// by ProgID. Also small builders for databases in the users' format.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
+#include "CoreTestEnv.h"
+#include "platform/FileIO.h"
 
 class clsDatabase;
 
 namespace coretest {
 
-// Once per process: points the registry, the runtime folder and the data
-// folder into a folder of the process's own and registers the built library
-// there, so its classes can be created by ProgID.
-void UseBuiltLibrary();
-// The process's runtime folder (XDG_RUNTIME_DIR).
-std::string RuntimeFolder();
+// Registers the built library into the registry the environment names now.
+void RegisterBuiltLibrary();
 
-// The text of a new user's database: one empty table "DataTable" with the
-// nine columns of the record tree.
-std::string NewUserText();
+// Write faults in the library's file writes too: the library carries its own
+// copy of the file layer, so its seam is set through the loaded library.
+class ScopedLibraryWriteFaults {
+public:
+    explicit ScopedLibraryWriteFaults(const plat::WriteFaults& faults);
+    ~ScopedLibraryWriteFaults();
+    ScopedLibraryWriteFaults(const ScopedLibraryWriteFaults&) = delete;
+    ScopedLibraryWriteFaults& operator=(const ScopedLibraryWriteFaults&) = delete;
+};
 
 // One row of "DataTable": IndNum, Parent, Type, Title, Login, Password,
 // Description, Image, Flags.
@@ -39,12 +42,17 @@ long ErrorOf(const std::function<void()>& call);
 // Every file name in a folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);
 
-// A fresh folder per test, the library ready and the call stack empty.
-class CoreTest : public ::testing::Test {
+// The main module's fixture with the library registered; the collection of
+// open files and the current database are dropped after each test.
+class LibraryTest : public CoreTest {
 protected:
     void SetUp() override;
     void TearDown() override;
-    qpmtest::TempDir dir;
+    // The debug log as one text ("" when none).
+    std::string LogText() const;
+    // A fresh folder of the test's own.
+    std::string file(const std::string& name) const { return tmp.file("work/" + name); }
+    std::string workDir() const { return tmp.file("work"); }
 };
 
 }  // namespace coretest

@@ -5,23 +5,22 @@
 
 #include "CoreTestSupport.h"
 #include "app/core/clsDatabase.h"
-#include "app/core/modTimer.h"
+#include "app/core/modMainUsers.h"
 #include "app/trace/Trace.h"
 #include "platform/FileIO.h"
 #include "platform/VbError.h"
-#include "platform/VbStrings.h"
 
 namespace {
 
 using coretest::ErrorOf;
 using coretest::Row;
 
-class Database : public coretest::CoreTest {
+class Database : public coretest::LibraryTest {
 protected:
     // A loaded user database with three rows: a folder and two records.
     std::shared_ptr<clsDatabase> Loaded() {
-        const std::string path = dir.file("user.txt");
-        qpmtest::WriteBytes(path, coretest::NewUserText());
+        const std::string path = file("user.txt");
+        qpmtest::WriteBytes(path, modMain::NewUserTemplate());
         auto db = std::make_shared<clsDatabase>();
         EXPECT_EQ(db->LoadDB(path, ""), 1);
         coretest::AddRow(*db, {"1", "0", "1", "Mail", "", "", "", "2key", "0|0"});
@@ -212,27 +211,28 @@ TEST_F(Database, OnlyTheTableAndFileMembersStampTheLastAccess) {
         {"GetTblFldVal", [&] { db->GetTblFldVal(1, 1, 1); }},
         {"FindTable", [&] { db->FindTable("x"); }},
         {"AddRecord", [&] { db->AddRecord(9); }},
-        {"SaveDB", [&] { db->SaveDB(dir.file("saved.txt"), "", false); }},
+        {"SaveDB", [&] { db->SaveDB(file("saved.txt"), "", false); }},
         {"FindRecord",
          [&] {
              std::int32_t start = 1;
              db->FindRecord(1, 1, "x", start, false);
          }},
-        {"LoadDB", [&] { db->LoadDB(dir.file("missing"), ""); }},
+        {"LoadDB", [&] { db->LoadDB(file("missing"), ""); }},
     };
     for (const auto& [name, call] : stamping) {
         db->DBLastAccess(-7);
-        const double before = modTimer::GetQueryPerf();
+        clock = 1000.5;  // whole seconds, halves to even
         call();
-        const double after = modTimer::GetQueryPerf();
-        EXPECT_GE(db->DBLastAccess(), vb::CLng(before)) << name;
-        EXPECT_LE(db->DBLastAccess(), vb::CLng(after)) << name;
+        EXPECT_EQ(db->DBLastAccess(), 1000) << name;
     }
+    clock = 1001.5;
+    db->GetTblRecNum(1);
+    EXPECT_EQ(db->DBLastAccess(), 1002);
 }
 
 TEST_F(Database, SavesAndLoadsItsRecordUnderAPassword) {
     auto db = Loaded();
-    const std::string path = dir.file("saved.txt");
+    const std::string path = file("saved.txt");
     db->SaveDB(path, "0123456789ABCDEF", false);
     const std::string text = qpmtest::ReadBytes(path);
     EXPECT_EQ(text.rfind("dzorvaLiL.ENC\r\n", 0), 0u);

@@ -53,7 +53,7 @@ TEST(Collection, FoldsLettersOfTheCodePageButKeepsOtherCharactersApart) {
     plat::SetAnsiCodePageForTests(0);
 }
 
-class DatabaseCollection : public coretest::CoreTest {};
+class DatabaseCollection : public coretest::LibraryTest {};
 
 TEST_F(DatabaseCollection, FindObjInColAnswersOneOrZeroAndLeavesTheStackEmpty) {
     modMain::DBCollection col;

@@ -1,0 +1,321 @@
+#include "app/core/modMainUsers.h"
+
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "VEDataBase/ClassIds.h"
+#include "VEDataBase/_clsMD5HASH.h"
+#include "VEDataBase/_clsRC4.h"
+#include "app/core/clsDataFilesManager.h"
+#include "app/core/clsDatabase.h"
+#include "app/core/modMain.h"
+#include "app/core/modMainUserFiles.h"
+#include "app/trace/Trace.h"
+#include "platform/CodePage.h"
+#include "platform/FileIO.h"
+#include "platform/SystemFolder.h"
+#include "platform/com/Creation.h"
+
+namespace modMain {
+
+std::string PartialLoadFile;
+std::string PartialLoadCopy;
+
+namespace {
+
+UserView* g_view = nullptr;
+
+// The first line of an enciphered database text and its line end.
+constexpr std::string_view kMarkLine = "dzorvaLiL.ENC\r\n";
+constexpr std::size_t kMarkLength = 13;
+
+// A user name's file name may grow by the temporary suffixes of a save.
+constexpr std::size_t kMaxNameBytes = 200;
+
+com::ComPtr<vedb::_clsMD5HASH> NewMD5() { return com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH); }
+
+com::ComPtr<vedb::_clsRC4> NewRC4() { return com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4); }
+
+void ForgetPartialLoad() {
+    PartialLoadFile.clear();
+    PartialLoadCopy.clear();
+}
+
+// The first bytes of a file and its length; nothing when it cannot be read.
+std::optional<std::string> ReadHead(const std::string& path, std::size_t count, std::int64_t& size) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::string head(count, '\0');
+    ssize_t n = -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) n = ::pread(fd, head.data(), count, 0);
+    ::close(fd);
+    if (n < 0) return std::nullopt;
+    size = st.st_size;
+    head.resize(static_cast<std::size_t>(n));
+    return head;
+}
+
+// The user's previous database is saved before another user's replaces it,
+// unless its file was deleted meanwhile.
+void SaveBeforeSwitch(const std::string& nextUser) {
+    if (CurUser.empty() || CurUser == nextUser || !CurUsDB || CurUsDB->TabNum() == 0) return;
+    if (!FileExist(CurUsDBPath)) return;
+    if (SaveUsDB(CurUsDB, GetTruePasw(CurUsPasw)) != 2)
+        DbgPrint("FullUserLoad: the previous user's database was not saved");
+}
+
+}  // namespace
+
+void SetUserView(UserView* view) { g_view = view; }
+
+bool IsSafeUserName(const std::string& name) {
+    TRACE_MOD(modMain, "IsSafeUserName", TV(name));
+    if (name.empty() || name == "." || name == "..") return false;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) return false;
+        if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+    }
+    return plat::AnsiToUtf8(name).size() <= kMaxNameBytes;
+}
+
+std::string UserFilePath(const std::string& name) {
+    TRACE_MOD(modMain, "UserFilePath", TV(name));
+    return Pt(ProgConfig(5)) + plat::AnsiToUtf8(name) + ".vdb";
+}
+
+trace::Secret GetTruePasw(const trace::Secret& InPasw) {
+    TRACE_MOD(modMain, "GetTruePasw", TV(InPasw));
+    auto md5 = NewMD5();
+    trace::Secret d = md5->DigestStrToHexStr(InPasw.str());
+    for (int i = 0; i < 19; ++i) d = md5->DigestStrToHexStr(d.str());
+    return d.str() + InPasw.str();
+}
+
+std::string GetWindowsTemp() {
+    TRACE_MOD(modMain, "GetWindowsTemp");
+    static std::once_flag swept;
+    std::call_once(swept, SweepTempFiles);
+    return Pt(plat::PrivateFolder());
+}
+
+void SweepTempFiles() {
+    TRACE_MOD(modMain, "SweepTempFiles");
+    RemoveOrphans(plat::PrivateFolder(), "psc");
+}
+
+std::int32_t AddUser(const std::string& Path, const std::string& Name, const trace::Secret& Pasw) {
+    TRACE_MOD(modMain, "AddUser", TV(Path), TV(Name), TV(Pasw));
+    if (!IsSafeUserName(Name)) {
+        DbgPrint("AddUser: refused the user name " + Name);
+        return kUserNameRefused;
+    }
+    if (FileExist(Path)) {
+        DbgPrint("AddUser: " + Path + " exists and is kept");
+        return kUserFileExists;
+    }
+    // The template is read from a private file, so the new user's file
+    // appears only once it is complete and enciphered.
+    PrivateTempFile temp;
+    const std::string TmpFile = temp.Path();
+    TRACE_LOCAL(TmpFile);
+    plat::ReplaceFile(TmpFile, NewUserTemplate());
+    const trace::Secret key = GetTruePasw(NewMD5()->DigestStrToHexStr(Pasw.str()));
+    TRACE_LOCAL(key);
+
+    std::shared_ptr<clsDatabase> db;
+    const std::int32_t r = Files().LoadDB(TmpFile, db, "");
+    TRACE_LOCAL(r);
+    Files().DeleteDBFromCol(TmpFile);
+    if (r != 1) return kUserNotCreated;
+    db->Tag(Name);
+    db->Name(Name);
+    if (WriteUserFile(db, Path, key, false) != 2) {
+        DbgPrint("AddUser: " + Path + " was not written");
+        return kUserNotCreated;
+    }
+    return kUserCreated;
+}
+
+std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw) {
+    TRACE_MOD(modMain, "TestUsPasw", TV(UPath), TV(Pasw));
+    // RC4 is a stream cipher: the first bytes of the file decipher alone, so
+    // the test needs no deciphered copy of the file anywhere.
+    std::int64_t size = 0;
+    std::optional<std::string> head = ReadHead(UPath, kMarkLine.size(), size);
+    if (!head || size <= static_cast<std::int64_t>(kMarkLength)) return 2;
+    NewRC4()->CipherInPlace(head->data(), head->size(), GetTruePasw(Pasw).str());
+    const bool right = *head == kMarkLine;
+    ::explicit_bzero(head->data(), head->size());
+    return right ? 1 : 2;
+}
+
+std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw) {
+    TRACE_MOD(modMain, "LoadUser", TV(UPath), TV(Pasw));
+    PrivateTempFile temp;
+    const std::string TmpFile = temp.Path();
+    TRACE_LOCAL(TmpFile);
+    NewRC4()->DecryptFile(UPath, TmpFile, true, Pasw.str());
+
+    // The entry is dropped once the load is over, so a later temporary file
+    // of the same name can never be handed an old database.
+    if (Files().IsDBLoaded(TmpFile) == 1) Files().DeleteDBFromCol(TmpFile);
+    std::shared_ptr<clsDatabase> db;
+    const std::int32_t r = Files().LoadDB(TmpFile, db, Pasw);
+    TRACE_LOCAL(r);
+    Files().DeleteDBFromCol(TmpFile);
+    if (r < 0) return r;
+
+    ForgetPartialLoad();
+    if (r == 0) {
+        // Part of the file could not be read: what is in memory is less than
+        // what is on disk, so the file is kept aside before any save.
+        PartialLoadFile = UPath;
+        PartialLoadCopy = MakeSideCopy(UPath);
+        DbgPrint("LoadUser: " + UPath + " loaded only in part; original kept as " +
+                 (PartialLoadCopy.empty() ? std::string("(no copy: saves over it are refused)") : PartialLoadCopy));
+    }
+    CurUsDB = db;
+    return 2;
+}
+
+std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace::Secret& UsPasw) {
+    TRACE_MOD(modMain, "FullUserLoad", TV(UsName), TV(UsPasw));
+    SaveBeforeSwitch(UsName);
+    CurUsDB = std::make_shared<clsDatabase>();
+    ForgetPartialLoad();
+    if (!IsSafeUserName(UsName)) {
+        DbgPrint("FullUserLoad: refused the user name " + UsName);
+        return 100;
+    }
+    const std::string UsPath = UserFilePath(UsName);
+    TRACE_LOCAL(UsPath);
+    const std::int32_t r = LoadUser(UsPath, GetTruePasw(UsPasw));
+    TRACE_LOCAL(r);
+    if (r < 0) return r == -4 ? -1 : 100;
+
+    CurUsPasw = UsPasw;
+    CurUsDBPath = UsPath;
+    CurUsDB->Path(CurUsDBPath);
+    CurUser = UsName;
+    if (g_view) {
+        g_view->ClearTree();
+        g_view->ClearValue();
+    }
+    ProgConfig(4) = UsName;
+    SaveConfig(ProgCfgPath);
+    if (g_view) {
+        g_view->ShowUsDBInTreeView(*CurUsDB);
+        g_view->EnableButton("btnDelFolder", false);
+        g_view->EnableButton("btnDelRec", false);
+    }
+    return std::nullopt;
+}
+
+std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Secret& Pasw) {
+    TRACE_MOD(modMain, "SaveUsDB", TV(pUsDB), TV(Pasw));
+    const std::string name = pUsDB->Name();
+    TRACE_LOCAL(name);
+    // A database that was never loaded would make "<folder>/.vdb".
+    if (name.empty() || pUsDB->TabNum() == 0) {
+        DbgPrint("SaveUsDB: no database is loaded; nothing saved");
+        return kSaveNotLoaded;
+    }
+    // The name comes from the file itself and is never trusted as a path.
+    if (!IsSafeUserName(name)) {
+        DbgPrint("SaveUsDB: the database name " + name + " is no safe file name; nothing saved");
+        return kSaveUnsafeName;
+    }
+    const std::string p = UserFilePath(name);
+    TRACE_LOCAL(p);
+    const bool exists = FileExist(p);
+    if (exists && !SameFile(p, pUsDB->Path())) {
+        DbgPrint("SaveUsDB: " + p + " belongs to another user; nothing saved");
+        return kSaveOtherUsersFile;
+    }
+    if (exists && PartialLoadCopy.empty() && SameFile(p, PartialLoadFile)) {
+        DbgPrint("SaveUsDB: " + p + " loaded only in part and has no side copy; nothing saved");
+        return kSaveDamagedOriginal;
+    }
+    const std::int32_t r = WriteUserFile(pUsDB, p, Pasw, exists);
+    if (r != 2) DbgPrint("SaveUsDB: saving " + p + " failed; the file is as it was");
+    return r;
+}
+
+std::int32_t DeleteUser(const std::string& UsName, const std::string& UsDBPath) {
+    TRACE_MOD(modMain, "DeleteUser", TV(UsName), TV(UsDBPath));
+    if (!FileExist(UsDBPath)) return -2;
+    TrueKill(UsDBPath);
+    return 1;
+}
+
+void UnloadUser() {
+    TRACE_MOD(modMain, "UnloadUser");
+    CurUsDB = std::make_shared<clsDatabase>();
+    ForgetPartialLoad();
+    CurUsPasw.clear();
+    CurUsDBPath.clear();
+    CurUser.clear();
+    if (g_view) {
+        g_view->ClearTree();
+        g_view->ClearValue();
+    }
+    ProgConfig(4) = "";
+    SaveConfig(ProgCfgPath);
+    if (g_view) g_view->ClearTree();
+}
+
+void FindUsers(const std::string& FPath, trace::VbArray<std::string>& pUsers) {
+    TRACE_MOD(modMain, "FindUsers", TV(FPath), TV(pUsers));
+    const std::string folder = Pt(FPath);
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    if (ec) {
+        DbgPrint("Error#0003. FPath = " + folder);
+        return;
+    }
+    std::vector<std::string> names;
+    for (std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() < 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) continue;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        const std::optional<std::string> name = plat::Utf8ToAnsi(file.substr(0, file.size() - 4));
+        if (!name || !IsSafeUserName(*name)) {
+            DbgPrint("FindUsers: skipped " + file + ": not a user name this code page can hold");
+            continue;
+        }
+        names.push_back(*name);
+    }
+    // The platform's listing order is arbitrary; the names come sorted.
+    const plat::CodePage& page = plat::AnsiCodePage();
+    std::sort(names.begin(), names.end(), [&page](const std::string& a, const std::string& b) {
+        const std::string la = page.LCase(a), lb = page.LCase(b);
+        return la != lb ? la < lb : a < b;
+    });
+    for (const std::string& name : names) AddElemToStrMass(pUsers, name);
+}
+
+std::string NewUserTemplate() {
+    return "dzorvaLiL\r\n"
+           "UserDataBase\x87"
+           "0\x87"
+           "1.1a\r\n"
+           "[DataTable]\r\n"
+           "0\x87"
+           "0\r\n"
+           "0\r\n"
+           "IndNum 69\x87Parent 5\x87Type 5\x87Title 66\x87Login 2\x87Password 2\x87"
+           "Description 2\x87Image 5\x87"
+           "Flags 5\r\n"
+           "[End DataTable]\r\n";
+}
+
+}  // namespace modMain

@@ -1,0 +1,386 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CoreTestSupport.h"
+#include "VEDataBase/ClassIds.h"
+#include "VEDataBase/_clsMD5HASH.h"
+#include "VEDataBase/_clsRC4.h"
+#include "app/core/clsDataFilesManager.h"
+#include "app/core/clsDatabase.h"
+#include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
+#include "platform/FileIO.h"
+#include "platform/SystemFolder.h"
+#include "platform/com/Creation.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using coretest::FilesIn;
+
+// The MD5 text of "58203716" and the file key made from it.
+constexpr const char* kSampleMd5 = "F13FAB06A740F667B3DBAA695713F9A8";
+constexpr const char* kSampleKey = "F06738D7778E140C5DD14D0929ECF588F13FAB06A740F667B3DBAA695713F9A8";
+
+std::string Md5(const std::string& text) {
+    return com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH)->DigestStrToHexStr(text);
+}
+
+std::string Rc4(std::string bytes, const std::string& key) {
+    com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4)->CipherInPlace(bytes.data(), bytes.size(), key);
+    return bytes;
+}
+
+// Records what logging in and out does to the main window.
+struct RecordingView : modMain::UserView {
+    std::vector<std::string> calls;
+    void ClearTree() override { calls.push_back("ClearTree"); }
+    void ClearValue() override { calls.push_back("ClearValue"); }
+    void ShowUsDBInTreeView(clsDatabase& db) override { calls.push_back("Show " + db.Tag()); }
+    void EnableButton(const std::string& key, bool enabled) override {
+        calls.push_back(key + (enabled ? " on" : " off"));
+    }
+};
+
+class Users : public coretest::LibraryTest {
+protected:
+    void SetUp() override {
+        LibraryTest::SetUp();
+        folder = file("DataBases");
+        fs::create_directory(folder);
+        SetOptions(coretest::DefaultOptions());
+        modMain::ProgConfig(5) = folder;
+        modMain::ProgCfgPath = file("config.dat");
+        modMain::MDFM = std::make_shared<clsDataFilesManager>();
+        modMain::CurUsDB = std::make_shared<clsDatabase>();
+        modMain::SetUserView(&view);
+    }
+    void TearDown() override {
+        modMain::SetUserView(nullptr);
+        modMain::PartialLoadFile.clear();
+        modMain::PartialLoadCopy.clear();
+        LibraryTest::TearDown();
+    }
+
+    std::string UserFile(const std::string& name) const { return folder + "/" + name + ".vdb"; }
+    std::string Add(const std::string& name, const std::string& password) {
+        EXPECT_EQ(modMain::AddUser(UserFile(name), name, password), modMain::kUserCreated);
+        return UserFile(name);
+    }
+    // Logs the user in and adds one record.
+    void LogInAndAddRecord(const std::string& name, const std::string& password, const std::string& title) {
+        ASSERT_FALSE(modMain::FullUserLoad(name, Md5(password)).has_value());
+        coretest::AddRow(*modMain::CurUsDB, {"1", "0", "2", title, "login", "secret", "", "1key", "0|0"});
+    }
+    std::vector<std::string> PrivateFiles() const { return FilesIn(plat::PrivateFolder()); }
+
+    std::string folder;
+    RecordingView view;
+};
+
+TEST_F(Users, TheNewUserTemplateIsThePlainTextOfAnEmptyRecordTable) {
+    const std::string sep = "\x87";
+    const std::vector<std::string> lines = {
+        "dzorvaLiL",
+        "UserDataBase" + sep + "0" + sep + "1.1a",
+        "[DataTable]",
+        "0" + sep + "0",
+        "0",
+        "IndNum 69" + sep + "Parent 5" + sep + "Type 5" + sep + "Title 66" + sep + "Login 2" + sep + "Password 2" +
+            sep + "Description 2" + sep + "Image 5" + sep + "Flags 5",
+        "[End DataTable]",
+    };
+    EXPECT_EQ(modMain::NewUserTemplate(), coretest::JoinCrLf(lines));
+}
+
+TEST_F(Users, TheFileKeyIsTwentyDigestsFollowedByThePasswordsDigest) {
+    EXPECT_EQ(Md5("58203716"), kSampleMd5);
+    const trace::Secret key = modMain::GetTruePasw(kSampleMd5);
+    EXPECT_EQ(key.size(), 64u);
+    EXPECT_EQ(key.str(), kSampleKey);
+}
+
+TEST_F(Users, ANewUsersFileIsEncipheredTwiceAndOpensWithItsPassword) {
+    const std::string path = Add("anna", "correct horse");
+    const std::string bytes = qpmtest::ReadBytes(path);
+    EXPECT_NE(bytes.rfind("dzorvaLiL", 0), 0u);  // the outer layer hides the mark
+
+    const std::string key = modMain::GetTruePasw(Md5("correct horse")).str();
+    const std::string inner = Rc4(bytes, key);
+    EXPECT_EQ(inner.rfind("dzorvaLiL.ENC\r\n" + Md5(key) + "\r\n", 0), 0u);
+    EXPECT_EQ(inner.find("DataTable"), std::string::npos);  // the lines are enciphered too
+
+    EXPECT_EQ(modMain::TestUsPasw(path, Md5("correct horse")), 1);
+    EXPECT_EQ(modMain::TestUsPasw(path, Md5("wrong horse")), 2);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"anna.vdb"});
+    EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
+    EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
+}
+
+TEST_F(Users, AddUserRefusesUnsafeNamesAndNeverReplacesAFile) {
+    for (const std::string name : {"", ".", "..", "a/b", "../up", "a\\b", "x:y", "tab\there", "q?", "p|q"}) {
+        EXPECT_EQ(modMain::AddUser(folder + "/" + name + ".vdb", name, "password1"), modMain::kUserNameRefused) << name;
+    }
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(file("up.vdb")));
+
+    const std::string path = Add("bert", "password1");
+    const std::string before = qpmtest::ReadBytes(path);
+    EXPECT_EQ(modMain::AddUser(path, "bert", "other password"), modMain::kUserFileExists);
+    EXPECT_EQ(qpmtest::ReadBytes(path), before);
+    EXPECT_TRUE(modMain::IsSafeUserName("Anna Maria-2 (home)"));
+    EXPECT_TRUE(modMain::IsSafeUserName("J\xFCrgen"));
+}
+
+TEST_F(Users, TheMarkLineDecidesThePasswordTestWithoutATemporaryFile) {
+    const std::string key = modMain::GetTruePasw(kSampleMd5).str();
+    struct Case {
+        std::string plain;
+        std::int32_t result;
+    };
+    const Case cases[] = {
+        {"dzorvaLiL.ENC", 2},                   // 13 bytes: too short
+        {"dzorvaLiL.ENC\r", 2},                 // no line end
+        {"dzorvaLiL.ENCX\r\n", 2},              // another first line
+        {"dzorvaLiL.ENC\r\n", 1},               // the mark line alone
+        {"dzorvaLiL.ENC\r\nanything else", 1},  // and what follows it
+        {"dzorvaLiL\r\nplain text file", 2},
+    };
+    for (const Case& c : cases) {
+        qpmtest::WriteBytes(UserFile("t"), Rc4(c.plain, key));
+        EXPECT_EQ(modMain::TestUsPasw(UserFile("t"), kSampleMd5), c.result) << c.plain;
+    }
+    EXPECT_EQ(modMain::TestUsPasw(UserFile("missing"), kSampleMd5), 2);
+    EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
+}
+
+TEST_F(Users, LoggingInSetsTheStateSavesTheLastUserAndShowsTheTree) {
+    const std::string path = Add("carla", "password1");
+    modMain::CurUsDB = std::make_shared<clsDatabase>();
+    EXPECT_FALSE(modMain::FullUserLoad("carla", Md5("password1")).has_value());
+    EXPECT_EQ(modMain::CurUser, "carla");
+    EXPECT_EQ(modMain::CurUsDBPath, path);
+    EXPECT_EQ(modMain::CurUsPasw.str(), Md5("password1"));
+    EXPECT_EQ(modMain::CurUsDB->Path(), path);
+    EXPECT_EQ(modMain::CurUsDB->Tag(), "carla");
+    EXPECT_EQ(modMain::CurUsDB->Name(), "carla");
+    EXPECT_EQ(modMain::CurUsDB->FindTable("DataTable"), 1);
+    EXPECT_EQ(modMain::ProgConfig(4), "carla");
+    EXPECT_NE(qpmtest::ReadBytes(modMain::ProgCfgPath).find("carla\r\n"), std::string::npos);
+    EXPECT_EQ(view.calls,
+              (std::vector<std::string>{"ClearTree", "ClearValue", "Show carla", "btnDelFolder off", "btnDelRec off"}));
+    EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
+    EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
+    EXPECT_EQ(trace::FStack.UBound(), 0);
+
+    view.calls.clear();
+    modMain::UnloadUser();
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_EQ(modMain::CurUsDBPath, "");
+    EXPECT_TRUE(modMain::CurUsPasw.empty());
+    EXPECT_EQ(modMain::CurUsDB->TabNum(), 0);
+    EXPECT_EQ(modMain::ProgConfig(4), "");
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"ClearTree", "ClearValue", "ClearTree"}));
+}
+
+TEST_F(Users, AFailedLoginKeepsTheUserStateButEmptiesTheDatabase) {
+    Add("dora", "password1");
+    ASSERT_FALSE(modMain::FullUserLoad("dora", Md5("password1")).has_value());
+    view.calls.clear();
+    for (const auto& [name, password] : {std::pair<std::string, std::string>{"dora", "wrong one"},
+                                         {"nobody", "password1"},
+                                         {"../dora", "password1"}}) {
+        EXPECT_EQ(modMain::FullUserLoad(name, Md5(password)), 100) << name;
+        EXPECT_EQ(modMain::CurUser, "dora");
+        EXPECT_EQ(modMain::CurUsPasw.str(), Md5("password1"));
+        EXPECT_EQ(modMain::CurUsDB->TabNum(), 0);
+    }
+    EXPECT_EQ(view.calls, std::vector<std::string>{});
+    EXPECT_EQ(modMain::ProgConfig(4), "dora");
+    EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
+    EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
+}
+
+TEST_F(Users, ADatabaseThatWasNeverLoadedIsNotSaved) {
+    // As after a failed login: a user name is set, the database is empty.
+    Add("emil", "password1");
+    EXPECT_EQ(modMain::FullUserLoad("emil", Md5("wrong")), 100);
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(Md5("wrong"))), modMain::kSaveNotLoaded);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"emil.vdb"});
+}
+
+TEST_F(Users, SaveUsDBWritesTheChangesAndKeepsTheFileOpenable) {
+    const std::string path = Add("fritz", "password1");
+    LogInAndAddRecord("fritz", "password1", "Bank");
+    const trace::Secret key = modMain::GetTruePasw(modMain::CurUsPasw);
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"fritz.vdb"});
+
+    modMain::UnloadUser();
+    ASSERT_FALSE(modMain::FullUserLoad("fritz", Md5("password1")).has_value());
+    EXPECT_EQ(modMain::CurUsDB->GetTblRecNum(1), 1);
+    EXPECT_EQ(modMain::CurUsDB->GetTblFldValNm(1, 1, "Title"), "Bank");
+    EXPECT_EQ(modMain::TestUsPasw(path, Md5("password1")), 1);
+}
+
+TEST_F(Users, AFailedSaveLeavesTheOldFileByteForByteAndNothingBeside) {
+    const std::string path = Add("gerd", "password1");
+    const std::string before = qpmtest::ReadBytes(path);
+    LogInAndAddRecord("gerd", "password1", "Lost change");
+    const trace::Secret key = modMain::GetTruePasw(modMain::CurUsPasw);
+    // The library's save writes the inner text, then the outer layer writes
+    // it once more: faults in either step, and a refused rename, must all
+    // leave the old file.
+    const std::string scratch = file("inner.txt");
+    ASSERT_EQ(modMain::MDFM->SaveDB(modMain::CurUsDB, scratch, key, false), 2);
+    const auto inner = static_cast<std::int64_t>(qpmtest::ReadBytes(scratch).size());
+    fs::remove(scratch);
+    for (const plat::WriteFaults faults : {plat::WriteFaults{0, false}, plat::WriteFaults{100, false},
+                                           plat::WriteFaults{inner + 10, false}, plat::WriteFaults{-1, true}}) {
+        {
+            coretest::ScopedLibraryWriteFaults scoped(faults);
+            EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), -1) << faults.failAfterBytes;
+        }
+        EXPECT_EQ(qpmtest::ReadBytes(path), before);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"gerd.vdb"});
+    }
+    EXPECT_NE(LogText().find("SaveUsDB: saving " + path + " failed"), std::string::npos);
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    EXPECT_GT(qpmtest::ReadBytes(path).size(), before.size());
+}
+
+TEST_F(Users, SavingGoesByTheStoredNameButNeverOverAnotherUsersFile) {
+    Add("hans", "password1");
+    const std::string ida = Add("ida", "password2");
+    const std::string idaBytes = qpmtest::ReadBytes(ida);
+    // hans's file renamed outside the program: it logs in as "henry" and
+    // saves under the name stored inside it.
+    fs::rename(UserFile("hans"), UserFile("henry"));
+    LogInAndAddRecord("henry", "password1", "Mine");
+    const trace::Secret key = modMain::GetTruePasw(modMain::CurUsPasw);
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"hans.vdb", "henry.vdb", "ida.vdb"}));
+
+    // A file holding the name "ida" must not replace ida's own file.
+    modMain::CurUsDB->Name("ida");
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), modMain::kSaveOtherUsersFile);
+    EXPECT_EQ(qpmtest::ReadBytes(ida), idaBytes);
+    modMain::CurUsDB->Name("../escape");
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), modMain::kSaveUnsafeName);
+    EXPECT_FALSE(fs::exists(file("escape.vdb")));
+}
+
+TEST_F(Users, SwitchingUsersSavesThePreviousUsersChangesFirst) {
+    Add("jana", "password1");
+    Add("karl", "password2");
+    LogInAndAddRecord("jana", "password1", "Unsaved");
+    ASSERT_FALSE(modMain::FullUserLoad("karl", Md5("password2")).has_value());
+    ASSERT_FALSE(modMain::FullUserLoad("jana", Md5("password1")).has_value());
+    EXPECT_EQ(modMain::CurUsDB->GetTblRecNum(1), 1);
+    EXPECT_EQ(modMain::CurUsDB->GetTblFldValNm(1, 1, "Title"), "Unsaved");
+}
+
+TEST_F(Users, ADatabaseThatLoadsInPartIsKeptAsideBeforeItIsSavedOver) {
+    // A whole table followed by a line the reader does not know: the load
+    // stops there with the result 0.
+    const std::string key = modMain::GetTruePasw(Md5("password1")).str();
+    std::string text = modMain::NewUserTemplate();
+    text.replace(text.find("UserDataBase"), 12, "lena");
+    text += "stray line\r\n";
+    const std::string path = UserFile("lena");
+    qpmtest::WriteBytes(path, Rc4(text, key));
+    const std::string original = qpmtest::ReadBytes(path);
+
+    ASSERT_FALSE(modMain::FullUserLoad("lena", Md5("password1")).has_value());
+    EXPECT_EQ(modMain::PartialLoadFile, path);
+    ASSERT_NE(modMain::PartialLoadCopy, "");
+    EXPECT_EQ(qpmtest::ReadBytes(modMain::PartialLoadCopy), original);
+    const std::string copyName = fs::path(modMain::PartialLoadCopy).filename();
+    EXPECT_EQ(copyName.rfind("lena.vdb.intact-", 0), 0u);
+    EXPECT_NE(LogText().find("loaded only in part"), std::string::npos);
+
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    EXPECT_EQ(qpmtest::ReadBytes(modMain::PartialLoadCopy), original);
+    trace::VbArray<std::string> users(0, 0);
+    modMain::FindUsers(folder, users);
+    EXPECT_EQ(users.UBound(), 1);  // the side copy is no user
+
+    // Without a side copy the file is never saved over.
+    modMain::PartialLoadCopy.clear();
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), modMain::kSaveDamagedOriginal);
+    modMain::UnloadUser();
+    EXPECT_EQ(modMain::PartialLoadFile, "");
+}
+
+TEST_F(Users, FindUsersListsPlainVdbFilesOnlySorted) {
+    for (const char* name : {"zoe.vdb", "Adam.vdb", "bea.vdb", "upper.VDB", "anna_1.vdb.BACKUP",
+                             "olaf.vdb.~save123-abcdef", "olaf.vdb.intact-20260101-120000", "notes.txt", ".vdb"})
+        qpmtest::WriteBytes(folder + "/" + name, "x");
+    fs::create_directory(folder + "/dir.vdb");
+    trace::VbArray<std::string> users(0, 0);
+    modMain::FindUsers(folder, users);
+    ASSERT_EQ(users.LBound(), 1);
+    EXPECT_EQ(users.Items(), (std::vector<std::string>{"Adam", "bea", "zoe"}));
+
+    // It appends to what the array holds.
+    modMain::FindUsers(folder + "/", users);
+    EXPECT_EQ(users.UBound(), 6);
+}
+
+TEST_F(Users, FindUsersLogsAFolderItCannotList) {
+    trace::VbArray<std::string> users(0, 0);
+    modMain::FindUsers(file("absent"), users);
+    EXPECT_EQ(users.UBound(), 0);
+    EXPECT_NE(LogText().find("): Error#0003. FPath = " + file("absent") + "/\r\n"), std::string::npos);
+}
+
+TEST_F(Users, DeleteUserRemovesTheFileOrSaysItIsMissing) {
+    const std::string path = Add("mia", "password1");
+    EXPECT_EQ(modMain::DeleteUser("mia", path), 1);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(modMain::DeleteUser("mia", path), -2);
+}
+
+TEST_F(Users, TheSweepRemovesOnlyTemporaryFilesOfEndedProcesses) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string priv = plat::PrivateFolder();
+    const std::string dead = "psc" + std::to_string(child) + "-abcdef";
+    const std::string mine = "psc" + std::to_string(::getpid()) + "-abcdef";
+    for (const std::string& name : {dead, dead + ".~tmp-123456", mine, std::string("pscNotMine"), std::string("x")})
+        qpmtest::WriteBytes(priv + "/" + name, "inner text");
+    modMain::SweepTempFiles();
+    EXPECT_EQ(PrivateFiles(), (std::vector<std::string>{mine, "pscNotMine", "x"}));
+    for (const std::string& name : {mine, std::string("pscNotMine"), std::string("x")}) fs::remove(priv + "/" + name);
+}
+
+#ifdef QPM_SAMPLE_USER
+TEST_F(Users, TheSampleUserOpensWithItsPasswordAndHoldsFoldersAndRecords) {
+    fs::copy_file(QPM_SAMPLE_USER, UserFile("SampleUser"));
+    EXPECT_EQ(modMain::TestUsPasw(UserFile("SampleUser"), kSampleMd5), 1);
+    ASSERT_FALSE(modMain::FullUserLoad("SampleUser", kSampleMd5).has_value());
+    clsDatabase& db = *modMain::CurUsDB;
+    EXPECT_EQ(db.Tag(), "SampleUser");
+    EXPECT_EQ(modMain::PartialLoadFile, "");
+    const std::int32_t rows = db.GetTblRecNum(1);
+    int folders = 0, records = 0;
+    for (std::int32_t r = 1; r <= rows; ++r) (db.GetTblFldValNm(1, r, "Type") == "1" ? folders : records)++;
+    EXPECT_GE(folders, 2);
+    EXPECT_GE(records, 3);
+    EXPECT_EQ(db.GetTblTag(1), db.GetTblFldValNm(1, rows, "IndNum"));
+}
+#endif
+
+}  // namespace
