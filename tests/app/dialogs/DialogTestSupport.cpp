@@ -3,13 +3,12 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 
-#include "CoreTestSupport.h"
+#include "app/core/clsDataFilesManager.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/dialogs/VbDialog.h"
-#include "app/trace/Trace.h"
-#include "platform/qt/Desktop.h"
 
 namespace dialogtest {
 
@@ -20,36 +19,25 @@ std::string LanguageText(int count, const std::vector<int>& numbers) {
 }
 
 void DialogTest::SetUp() {
-    coretest::UseBuiltLibrary();
-    trace::ResetStack();
-    trace::ResetReportingForTests();
-    modMain::SetAppPathForTests(dir.path().string());
-    dbFolder = dir.file("DataBases") + "/";
-    std::filesystem::create_directory(dbFolder);
-    modMain::ProgConfig.ReDim(1, 20);
+    coretest::LibraryTest::SetUp();
+    dbFolder = file("DataBases") + "/";
+    std::filesystem::create_directories(dbFolder);
+    SetOptions(coretest::DefaultOptions());
     SetOption(5, dbFolder);
     SetOption(6, "False");
-    modMain::FrmPaswResult = 0;
-    modMain::FrmPaswEnetered.clear();
-    modMain::FrmPaswShown = false;
-    qtplat::SetMsgBoxForTests([this](const std::string& prompt, int style, const std::string& title) {
-        boxes.push_back({prompt, style, title});
-        return static_cast<int>(qtplat::vbOK);
-    });
+    modMain::MDFM = std::make_shared<clsDataFilesManager>();
     LoadTexts(149, {9, 15, 24, 25, 64, 88, 108, 131, 149});
 }
 
 void DialogTest::TearDown() {
     EXPECT_TRUE(VbDialog::OpenDialogs().empty());
-    qtplat::SetMsgBoxForTests(nullptr);
-    modMain::SetAppPathForTests("");
-    trace::ResetStack();
+    coretest::LibraryTest::TearDown();
 }
 
 void DialogTest::LoadTexts(int count, const std::vector<int>& numbers) {
-    const std::string file = dir.file("Test.lng");
-    qpmtest::WriteBytes(file, LanguageText(count, numbers));
-    modLang::LoadLang(file);
+    const std::string lng = file("Test.lng");
+    qpmtest::WriteBytes(lng, LanguageText(count, numbers));
+    modLang::LoadLang(lng);
 }
 
 void DialogTest::SetOption(long n, const std::string& value) { modMain::ProgConfig(n) = value; }
@@ -71,7 +59,7 @@ void DialogTest::RunModal(VbDialog& dialog, const std::function<void()>& script)
 
 std::vector<std::string> DialogTest::Prompts() const {
     std::vector<std::string> prompts;
-    for (const ShownBox& box : boxes) prompts.push_back(box.prompt);
+    for (const Box& box : boxes) prompts.push_back(box.prompt);
     return prompts;
 }
 
