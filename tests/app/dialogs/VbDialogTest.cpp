@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -256,6 +257,9 @@ TEST_F(VbDialogTest, OptionSixPutsTheDialogOnTopAndNothingLowersIt) {
         EXPECT_EQ(flagged, onTop);
         EXPECT_EQ(stillFlagged, onTop);
     }
+    // A damaged option counts as False and says so in the debug log.
+    const auto messages = LogMessages();
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "Option 6 is no Boolean: \"not a flag\""), messages.end());
 }
 
 TEST_F(VbDialogTest, TextOutsideTheCodePageIsRefusedWithAMessage) {
