@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QWindow>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "app/core/modLang.h"
