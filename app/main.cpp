@@ -32,17 +32,27 @@ int main(int argc, char** argv) {
     trace::SetErrorHooks({});
     qtplat::InstallInputStateFilter();
 
+    // The database objects hold components of the library: they are released
+    // here, before the program's static objects go.
+    struct ReleaseDatabases {
+        ~ReleaseDatabases() {
+            modMain::CurUsDB.reset();
+            modMain::MDFM.reset();
+        }
+    } releaseDatabases;
+
     switch (modMain::Main()) {
         case modMain::StartResult::SecondInstance:
             return 0;
         case modMain::StartResult::Started:
             break;
     }
-    // Main has read the options and the language texts; the database objects
-    // and the main window are not part of this build, so the program stops
+    // Main has read the options and the language texts and made the database
+    // objects; the main window is not part of this build, so the program stops
     // here instead of waiting without a window.
     std::fputs(
-        "QuellonPasswordMngr: the options and the language texts are loaded, but this build has no main window "
+        "QuellonPasswordMngr: the options, the language texts and the database objects are ready, but this build has "
+        "no main window "
         "yet; the program ends.\n",
         stderr);
     return 0;

@@ -161,4 +161,11 @@ void ReplaceFile(const std::string& target, std::string_view content, mode_t mod
     file.Commit();
 }
 
+void CopyFileAtomic(const std::string& from, const std::string& to) {
+    std::string bytes = ReadFileOrRaise(from);
+    struct stat st {};
+    mode_t bits = (::stat(from.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0600;
+    ReplaceFile(to, bytes, bits);
+}
+
 }  // namespace plat

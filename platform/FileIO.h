@@ -51,6 +51,12 @@ private:
 // Replaces `target` with `content` atomically; raises as AtomicFile does.
 void ReplaceFile(const std::string& target, std::string_view content, mode_t mode = 0600);
 
+// Copies the file `from` over `to` through AtomicFile, so `to` is replaced
+// only by a complete copy. A new target gets the source's permission bits.
+// Raises 53 when `from` is missing and 75 when it cannot be read; the write
+// raises as AtomicFile does.
+void CopyFileAtomic(const std::string& from, const std::string& to);
+
 // Test seam for write failures: tests run as root, so permission bits cannot
 // make a write fail. While faults are set, AtomicFile writes fail once the
 // given number of bytes has been written in total, and renames are refused.

@@ -19,4 +19,6 @@ qpm_need_packages() {
     apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
 
-QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev qt6-svg-dev)
+QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev)
+# The fuzz step of test.sh: clang and its libFuzzer and sanitizer runtimes.
+QPM_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -122,7 +122,7 @@ private:
     std::int32_t SaveTbl(const Table& Tbl, std::string& out);
     void SaveCaption(const Head& Caption, std::string& out);
     void WriteCodedLine(std::string line, std::string& out, const std::string& key = {});
-    void CommitFile(const std::string& Path, const std::string& text, bool Compress);
+    void CommitFile(const std::string& Path, std::string text, bool Compress);
 
     // Reader steps (VEDataManagerLoad.cpp).
     std::int32_t AnalyseDHeader(DataBase& DB, const std::string& header);
@@ -154,10 +154,14 @@ private:
     void AddErrToHistory();
 
     // Line coding (VEDataManagerLineCoding.cpp). An empty key means the
-    // cipher's current key; the key used is written back.
-    void EncodeLine(std::string& line, std::string& Key);
+    // cipher's current key; the key used is written back. EncodeLine gives
+    // false when the cipher text holds an escape token: DecodeLine would take
+    // it for an escaped byte, so such a line cannot be stored.
+    bool EncodeLine(std::string& line, std::string& Key);
     void DecodeLine(std::string& line, std::string& Key);
-    void EncodeLine(std::string& line);
+    bool EncodeLine(std::string& line);
+    // EncodeLine for the writer: a line that cannot be stored raises.
+    void EncodeStoredLine(std::string& line, std::string& Key);
     void DecodeLine(std::string& line);
 
     bool encrypted_ = false;

@@ -117,7 +117,8 @@ std::int32_t VEDataManager::SetFieldVal(DataBase& IDB, const std::string& TblNam
         return 0;
     } catch (...) {
         SetError(errUnknown, "SetFieldVal",
-                 "TblName: " + TblName + ", FName: " + FName + ", RecNum: " + vb::CStr(std::int64_t{RecNum}),
+                 "DB name: " + IDB.Name + ", TblName: " + TblName + ", FName: " + FName +
+                     ", RecNum: " + vb::CStr(std::int64_t{RecNum}),
                  CurrentError());
         return -1;
     }
@@ -184,7 +185,8 @@ std::int32_t VEDataManager::SetValToHField(DataBase& IDB, const std::string& Tbl
         return p;
     } catch (...) {
         SetError(errUnknown, "SetValToHField",
-                 "TblName: " + TblName + ", FName: " + FName + ", RecNum: " + vb::CStr(std::int64_t{RecNum}),
+                 "DB name: " + IDB.Name + ", TblName: " + TblName + ", FName: " + FName +
+                     ", RecNum: " + vb::CStr(std::int64_t{RecNum}),
                  CurrentError());
         return -1;
     }

@@ -57,6 +57,11 @@ void AppendControlsUnescaped(std::string_view text, std::string& out) {
     out.append(text.substr(from));
 }
 
+bool HasToken(std::string_view text) {
+    char replacement = 0;
+    return FindToken(text, 0, replacement) != std::string_view::npos;
+}
+
 std::string EscapeControls(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -33,6 +33,8 @@ void AppendControlsEscaped(std::string_view text, std::string& out);
 // The tokens become CR, LF and NUL again; appends to `out`.
 void AppendControlsUnescaped(std::string_view text, std::string& out);
 std::string EscapeControls(std::string_view text);
+// True when the text holds one of the three tokens.
+bool HasToken(std::string_view text);
 std::string UnescapeControls(std::string_view text);
 
 // A stored value: SEP becomes kSepEscape, then the control bytes their tokens.

@@ -3,6 +3,7 @@
 #include "VEDataManager.h"
 #include "VEDataManagerFormat.h"
 #include "clsRC4.h"
+#include "platform/VbError.h"
 
 namespace vedb {
 
@@ -16,13 +17,21 @@ std::string VEDataManager::ProcessStringOut(const std::string& text, std::string
     return buf;
 }
 
-void VEDataManager::EncodeLine(std::string& line, std::string& Key) {
-    if (!encrypted_) return;
+bool VEDataManager::EncodeLine(std::string& line, std::string& Key) {
+    if (!encrypted_) return true;
     if (Key.empty()) Key = cipher_->Key();
     // An empty line stays empty and leaves the key alone.
-    if (line.empty()) return;
+    if (line.empty()) return true;
     cipher_->CipherInPlace(line.data(), line.size(), Key);
+    const bool decodable = !fmt::HasToken(line);
     if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) line = fmt::EscapeControls(line);
+    return decodable;
+}
+
+void VEDataManager::EncodeStoredLine(std::string& line, std::string& Key) {
+    // Rare (a six-byte token by chance), but stored it would read back as
+    // something else and shift the rest of the line.
+    if (!EncodeLine(line, Key)) vb::Raise(vb::errInvalidCall);
 }
 
 void VEDataManager::DecodeLine(std::string& line, std::string& Key) {
@@ -33,9 +42,9 @@ void VEDataManager::DecodeLine(std::string& line, std::string& Key) {
     cipher_->CipherInPlace(line.data(), line.size(), Key);
 }
 
-void VEDataManager::EncodeLine(std::string& line) {
+bool VEDataManager::EncodeLine(std::string& line) {
     std::string key;
-    EncodeLine(line, key);
+    return EncodeLine(line, key);
 }
 
 void VEDataManager::DecodeLine(std::string& line) {

@@ -104,11 +104,13 @@ std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& head
         std::string part;
         std::int64_t pos = 1;
         pos = fmt::GetTextTillTail(header, part, pos);
-        if (part.empty()) {
+        // An empty name or version is recorded, but the parts after it are
+        // still read: a database saved with either empty loads back whole.
+        const bool noName = part.empty();
+        if (noName)
             SetError(errNoDbName, "AnalyseDHeader", extra);
-            return 0;
-        }
-        DB.Name = fmt::UnescapeValue(part);
+        else
+            DB.Name = fmt::UnescapeValue(part);
         pos = fmt::GetTextTillTail(header, part, pos);
         if (part.empty()) {
             SetError(errNoDbFlags, "AnalyseDHeader", extra);
@@ -119,15 +121,13 @@ std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& head
         encrypted_ = (DB.flags & 1) != 0;
         pos = fmt::GetTextTillTail(header, part, pos);
         const bool noVersion = part.empty();
-        if (noVersion) {
-            // Recorded, but the tag after an empty version is still read.
+        if (noVersion)
             SetError(errNoDbFlags, "AnalyseDHeader", extra);
-        } else {
+        else
             DB.Version = fmt::UnescapeValue(part);
-        }
         fmt::GetTextTillTail(header, part, pos);
         if (!part.empty()) DB.tag = fmt::UnescapeValue(part);
-        return noVersion ? 0 : 1;
+        return noName || noVersion ? 0 : 1;
     } catch (...) {
         SetError(errUnknown, "AnalyseDHeader", extra, CurrentError());
         return -1;
@@ -328,7 +328,7 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, plat::TextReader& in, cons
         return "DB: " + DB.Name + ", Table: " + Tbl.Name +
                ", VarC: " + vb::Str(static_cast<std::int64_t>(Tbl.Records.size())) +
                ", VarI:" + vb::Str(static_cast<std::int64_t>(column)) + ", VarPos:" + vb::Str(pos) +
-               ", VarNum: " + vb::Str(static_cast<std::int64_t>(declared));
+               ", VarNum: " + vb::Str(declared);
     };
     Tbl.Records.clear();
     std::int32_t result = 1;
@@ -387,22 +387,29 @@ std::int32_t VEDataManager::LoadPartDB(DataBase& DB, const std::string& Path, co
     DB.Ready = false;
     partial_ = false;
     if (!plat::FileExists(Path)) return -4;
-    plat::TextReader in(Path);
-    // Plain files only: their lines are read as they are.
-    if (in.ReadLine() != fmt::kPlainMark) {
-        SetError(errUnrecognizedLine, "LoadPartDB", "Part of String: line 1");
-        return 0;
-    }
-    encrypted_ = false;
-    AnalyseDHeader(DB, in.ReadLine());
-    encrypted_ = false;
-    std::size_t loaded = 0;
-    while (!in.AtEndOfStream()) {
-        std::string line = vb::Trim(in.ReadLine());
-        const std::int32_t before = DB.tabnum;
-        const std::int32_t r = AnalyseStringForPart(line, DB, in, Tables);
-        if (DB.tabnum > before && ++loaded == Tables.size()) break;
-        if (r == 0) return 0;
+    // A damaged file is reported like any other load failure; no run-time
+    // error reaches the caller, whose result check is all it has.
+    try {
+        plat::TextReader in(Path);
+        // Plain files only: their lines are read as they are.
+        if (in.ReadLine() != fmt::kPlainMark) {
+            SetError(errUnrecognizedLine, "LoadPartDB", "Part of String: line 1");
+            return 0;
+        }
+        encrypted_ = false;
+        AnalyseDHeader(DB, in.ReadLine());
+        encrypted_ = false;
+        std::size_t loaded = 0;
+        while (!in.AtEndOfStream()) {
+            std::string line = vb::Trim(in.ReadLine());
+            const std::int32_t before = DB.tabnum;
+            const std::int32_t r = AnalyseStringForPart(line, DB, in, Tables);
+            if (DB.tabnum > before && ++loaded == Tables.size()) break;
+            if (r == 0) return 0;
+        }
+    } catch (...) {
+        SetError(errUnknown, "LoadPartDB", "LoadPath:" + Path, CurrentError());
+        return -1;
     }
     if (partial_) return 0;
     DB.Ready = true;

@@ -1,9 +1,7 @@
 // The database text file writer. The whole text is built in memory and
-// replaces the target only when every block (and the compression, when asked)
-// succeeded, so a failed save leaves the old file exactly as it was.
-#include <stdlib.h>
-#include <unistd.h>
-
+// replaces the target (through a temporary file beside it and a rename) only
+// when every block and the compression, when asked, succeeded, so a failed
+// save leaves the old file exactly as it was.
 #include <memory>
 
 #include "VEDataManager.h"
@@ -11,7 +9,7 @@
 #include "clsMD5HASH.h"
 #include "clsRC4.h"
 #include "clsZLIB.h"
-#include "platform/TextStream.h"
+#include "platform/FileIO.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
 
@@ -80,7 +78,7 @@ bool VEDataManager::CheckStorable(const DataBase& DB) {
 
 void VEDataManager::WriteCodedLine(std::string line, std::string& out, const std::string& key) {
     std::string k = key;
-    EncodeLine(line, k);
+    EncodeStoredLine(line, k);
     out.append(line);
     out.append(kCrLf);
 }
@@ -120,7 +118,7 @@ std::int32_t VEDataManager::SaveDB(DataBase& DB, const std::string& Path, const 
 
         SaveHTables(DB, out);
         if (!SaveTables(DB, out)) return -1;  // the old file stays as it was
-        CommitFile(Path, out, Compress);
+        CommitFile(Path, std::move(out), Compress);
         return 2;
     } catch (...) {
         SetError(errUnknown, "SaveDB", Path, CurrentError());
@@ -174,9 +172,12 @@ std::int32_t VEDataManager::SaveTbl(const Table& Tbl, std::string& out) {
         }
         SaveCaption(cap, block);
 
+        // The reader codes the end line the same way and compares the coded
+        // forms, so a token in its cipher text does no harm.
         std::string endLine = "[END " + Tbl.Name + "]";
         EncodeLine(endLine);
         std::string line;
+        std::string key;
         for (std::size_t r = 0; r < records; ++r) {
             position = "record " + NumberText(static_cast<std::int64_t>(r) + 1);
             const Record& rec = Tbl.Records[r];
@@ -186,7 +187,8 @@ std::int32_t VEDataManager::SaveTbl(const Table& Tbl, std::string& out) {
                 if (c) line.push_back(SEP);
                 fmt::AppendValueEscaped(rec.fields[c], line);
             }
-            EncodeLine(line);
+            key.clear();
+            EncodeStoredLine(line, key);
             // A record the reader would take for the end of the table cannot
             // be stored.
             if (IsEndLine(line, endLine)) vb::Raise(vb::errInvalidCall);
@@ -215,30 +217,14 @@ void VEDataManager::SaveCaption(const Head& Caption, std::string& out) {
     WriteCodedLine(std::move(line), out);
 }
 
-void VEDataManager::CommitFile(const std::string& Path, const std::string& text, bool Compress) {
-    if (!Compress) {
-        plat::TextWriter writer(Path);
-        writer.Write(text);
-        writer.Close();
-        return;
+void VEDataManager::CommitFile(const std::string& Path, std::string text, bool Compress) {
+    // Compressed in memory, so no uncompressed copy ever reaches the disk and
+    // the target is replaced once, by the finished bytes.
+    if (Compress) {
+        clsZLIB zlib;
+        if (zlib.CompressToFileImage(text) != kZlibFileOk) vb::Raise(vb::errPathFileAccess);
     }
-    // The text goes to a private file beside the target first; only the
-    // compressed form is ever renamed over the target.
-    std::string staging = Path + ".~save-XXXXXX";
-    int fd = ::mkstemp(staging.data());
-    if (fd < 0) vb::Raise(vb::errPathFileAccess);
-    ::close(fd);
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() { ::unlink(path.c_str()); }
-    } cleanup{staging};
-    {
-        plat::TextWriter writer(staging);
-        writer.Write(text);
-        writer.Close();
-    }
-    clsZLIB zlib;
-    if (zlib.CompressFile(staging, Path) != kZlibFileOk) vb::Raise(vb::errPathFileAccess);
+    plat::ReplaceFile(Path, text);
 }
 
 }  // namespace vedb

@@ -313,15 +313,18 @@ std::int64_t VEDataManager::GetTblInfoFrmStr(const std::string& text, Table& Tbl
     const std::int16_t num = vb::CInt(vb::Val(NextPart(items[1], pos)));
     Tbl.Caption.tag = Rest(items[1], pos);
     if (num < 1) vb::Raise(vb::errSubscript);
-    Tbl.Caption.Num = num;
-    Tbl.Caption.fields.assign(static_cast<std::size_t>(num), HeadField{});
+    // The count only limits the columns: each one comes from a column part
+    // of the text, so a large count in a short text allocates nothing.
+    Tbl.Caption.fields.clear();
     for (std::size_t c = 0; c < static_cast<std::size_t>(num) && c + 2 < items.size(); ++c) {
         std::size_t p = 0;
-        HeadField& f = Tbl.Caption.fields[c];
+        HeadField& f = Tbl.Caption.fields.emplace_back();
         f.Name = NextPart(items[c + 2], p);
         f.flags = vb::CInt(vb::Val(NextPart(items[c + 2], p)));
         f.HelpTable = NextPart(items[c + 2], p);
     }
+    if (Tbl.Caption.fields.empty()) vb::Raise(vb::errSubscript);
+    Tbl.Caption.Num = static_cast<std::int16_t>(Tbl.Caption.fields.size());
     return static_cast<std::int64_t>(end + kTblInfoEnd.size());
 }
 
@@ -391,7 +394,10 @@ void VEDataManager::ParseStringForm(const std::string& InpStr, DataBase& BufDB) 
 
 std::optional<std::int32_t> VEDataManager::StringToDB(DataBase& BufDB, const std::string& InpStr) {
     try {
-        ParseStringForm(InpStr, BufDB);
+        // Read into a copy, so a text that fails half-way changes nothing.
+        DataBase read = BufDB;
+        ParseStringForm(InpStr, read);
+        BufDB = std::move(read);
         return std::nullopt;
     } catch (...) {
         SetError(errUnknown, "StringToDb", "Part of InpStr : " + InpStr.substr(0, 35), CurrentError());

@@ -164,27 +164,22 @@ std::int32_t clsZLIB::DecompressData(std::vector<std::uint8_t>& data, std::int32
     return code;
 }
 
-std::int32_t clsZLIB::CompressFile(const std::string& Path, const std::string& CompFName) {
-    if (!CommonMod::FileExists(Path)) return kZlibFileMissing;
-    std::string content = plat::ReadFileOrRaise(Path);
-    const std::size_t originalLength = content.size();
+std::int32_t clsZLIB::CompressToFileImage(std::string& content) {
+    std::string stream = content;
     // A failed compression must not be written out as if it were a stream.
-    if (CompressString(content) != kZOk) return kZlibFileFailed;
-
-    const std::string length = std::to_string(originalLength);
-    std::string file;
-    file.reserve(std::strlen(ZlibFileMarker) + length.size() + 1 + content.size());
-    file += ZlibFileMarker;
-    file += length;
-    file += CommonMod::SEP;
-    file += content;
-    plat::ReplaceFile(CompFName, file);
+    if (CompressString(stream) != kZOk) return kZlibFileFailed;
+    const std::string length = std::to_string(content.size());
+    std::string image;
+    image.reserve(std::strlen(ZlibFileMarker) + length.size() + 1 + stream.size());
+    image += ZlibFileMarker;
+    image += length;
+    image += CommonMod::SEP;
+    image += stream;
+    content = std::move(image);
     return kZlibFileOk;
 }
 
-std::int32_t clsZLIB::DecompressFile(const std::string& Path, const std::string& DecompFName) {
-    if (!CommonMod::FileExists(Path)) return kZlibFileMissing;
-    std::string content = plat::ReadFileOrRaise(Path);
+std::int32_t clsZLIB::DecompressFileImage(std::string& content) {
     const std::size_t markerLength = std::strlen(ZlibFileMarker);
     if (content.compare(0, markerLength, ZlibFileMarker) != 0) return kZlibFileNoMarker;
     if (content.size() > static_cast<std::size_t>(INT32_MAX)) return kZlibFileFailed;
@@ -193,16 +188,30 @@ std::int32_t clsZLIB::DecompressFile(const std::string& Path, const std::string&
     std::int32_t start = static_cast<std::int32_t>(markerLength) + 1;
     const std::int32_t payloadStart = CommonMod::GetToken(content, lengthText, start);
     std::string payload = content.substr(std::min(static_cast<std::size_t>(payloadStart) - 1, content.size()));
-    content.clear();
-    content.shrink_to_fit();
 
     // The length text comes from the file: it decides the allocation, so it
     // must be digits and no more than the payload can possibly expand to.
     std::int64_t length = 0;
     if (!ParseLength(lengthText, MaxExpandedSize(payload.size()), length)) return kZlibFileFailed;
     if (DecompressString(payload, static_cast<std::int32_t>(length)) != kZOk) return kZlibFileFailed;
-    plat::ReplaceFile(DecompFName, payload);
+    content = std::move(payload);
     return kZlibFileOk;
+}
+
+std::int32_t clsZLIB::CompressFile(const std::string& Path, const std::string& CompFName) {
+    if (!CommonMod::FileExists(Path)) return kZlibFileMissing;
+    std::string content = plat::ReadFileOrRaise(Path);
+    const std::int32_t code = CompressToFileImage(content);
+    if (code == kZlibFileOk) plat::ReplaceFile(CompFName, content);
+    return code;
+}
+
+std::int32_t clsZLIB::DecompressFile(const std::string& Path, const std::string& DecompFName) {
+    if (!CommonMod::FileExists(Path)) return kZlibFileMissing;
+    std::string content = plat::ReadFileOrRaise(Path);
+    const std::int32_t code = DecompressFileImage(content);
+    if (code == kZlibFileOk) plat::ReplaceFile(DecompFName, content);
+    return code;
 }
 
 }  // namespace vedb

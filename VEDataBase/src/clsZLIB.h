@@ -62,6 +62,13 @@ public:
     // output is untouched).
     std::int32_t DecompressFile(const std::string& Path, const std::string& DecompFName);
 
+    // The same two steps on bytes in memory, the layout above without any
+    // file: `content` becomes the compressed file's bytes (0, or -4 with
+    // `content` unchanged), or the original bytes of such a file (0; -3 no
+    // marker, -4 damaged, `content` then unchanged).
+    std::int32_t CompressToFileImage(std::string& content);
+    std::int32_t DecompressFileImage(std::string& content);
+
     std::int32_t CompressedSize() const { return compressedSize_; }
     std::int32_t OriginalSize() const { return originalSize_; }
 

@@ -1,7 +1,12 @@
 // The start procedure of the program.
+#include <memory>
+
+#include "app/core/clsDataFilesManager.h"
+#include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainStartup.h"
+#include "app/core/modMainUsers.h"
 #include "app/core/modReg.h"
 #include "app/core/modTimer.h"
 #include "app/trace/Trace.h"
@@ -62,7 +67,13 @@ StartResult Main(const std::function<void()>& afterStart) {
         modLang::LoadLang(Pt(AppPath()) + "Languages/" + ProgConfig(14) + ".lng");
         DbgPrint("Language Loading... Ok");
 
-        // The two database objects and the main window.
+        // The registry of open database files and the empty current
+        // database; deciphered files a crashed run left behind go first.
+        SweepTempFiles();
+        MDFM = std::make_shared<clsDataFilesManager>();
+        CurUsDB = std::make_shared<clsDatabase>();
+
+        // The main window.
         if (afterStart) afterStart();
         return StartResult::Started;
     } catch (...) {

@@ -107,4 +107,25 @@ TEST(ReadWholeFile, MissingFileAndFolderGiveNothing) {
     }
 }
 
+TEST(CopyFileAtomic, CopiesBytesAndTheSourceModeAndRaisesForAMissingSource) {
+    TempDir dir;
+    auto program = dir.file("program");
+    WriteBytes(program, std::string("\x7f" "ELF\0\xff", 6));
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                              std::filesystem::perms::group_exec);
+    auto copy = dir.file("copy");
+    plat::CopyFileAtomic(program, copy);
+    EXPECT_EQ(ReadBytes(copy), ReadBytes(program));
+    EXPECT_EQ(std::filesystem::status(copy).permissions() & std::filesystem::perms::all,
+              std::filesystem::status(program).permissions() & std::filesystem::perms::all);
+
+    try {
+        plat::CopyFileAtomic(dir.file("missing"), dir.file("never"));
+        FAIL() << "a missing source must raise";
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.Number(), vb::errFileNotFound);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("never")));
+}
+
 }  // namespace

@@ -44,7 +44,8 @@ public:
     virtual std::int32_t FindTable(const DataBase& DB, const std::string& TabName) = 0;
     virtual std::int32_t FindHTable(const DataBase& DB, const std::string& HTabName) = 0;
     // Reads only the named tables (and every help table) of a plain file:
-    // 1 done, 0 a line was rejected, -4 no file.
+    // 1 done, 0 a line was rejected or a block read only in part, -1 the file
+    // ended before its header, -4 no file.
     virtual std::int32_t LoadPartDB(DataBase& DB, const std::string& Path, const std::vector<std::string>& Tables) = 0;
     virtual std::int32_t SetValToHField(DataBase& IDB, const std::string& TblName, const std::string& FName,
                                         std::int32_t RecNum, const std::string& StrVal) = 0;
@@ -70,7 +71,7 @@ public:
     virtual std::string DecryptText(const std::string& TxtForDecr, const std::string& Key = {}) = 0;
     // Deciphers the array in place; the result holds its bytes as they are.
     virtual std::string DecryptBytesText(ByteArray& TxtForDecr, const std::string& Key = {}) = 0;
-    // Empty when done; 0 after a failure.
+    // Empty when done; 0 after a failure, which leaves BufDB as it was.
     virtual std::optional<std::int32_t> StringToDB(DataBase& BufDB, const std::string& InpStr) = 0;
     // Tbls: table names, each followed by SEP. TblsFltr: filters by table name
     // (the last one naming a table wins). 0 done, -2 a table is missing, -1 a

@@ -43,8 +43,8 @@ public:
     virtual float ProgressMax() const = 0;
     virtual void ProgressMax(float value) = 0;
     virtual void SetProgressProc(std::shared_ptr<IProgressTarget> NewProgressObject,
-                                      const std::string& NewProgressProc = {}, float NewProgressMin = 0.0f,
-                                      float NewProgressMax = 1.0f, std::int32_t NewProgressGrades = 0) = 0;
+                                 const std::string& NewProgressProc = {}, float NewProgressMin = 0.0f,
+                                 float NewProgressMax = 1.0f, std::int32_t NewProgressGrades = 0) = 0;
 };
 
 }  // namespace vedb

@@ -24,14 +24,12 @@ public:
     virtual void DecryptByte(ByteArray& byteArray, const std::string& Key = {}) = 0;
     virtual std::string EncryptString(const std::string& text, const std::string& Key = {},
                                       bool OutputInHex = false) = 0;
-    virtual std::uint8_t EncryptBytesString(ByteArray& text, const std::string& Key = {},
-                                            bool OutputInHex = false) = 0;
+    virtual std::uint8_t EncryptBytesString(ByteArray& text, const std::string& Key = {}, bool OutputInHex = false) = 0;
     // With IsTextInHex the decoded cipher text is written back into `text`.
     virtual std::string DecryptString(std::string& text, const std::string& Key = {}, bool IsTextInHex = false) = 0;
     // The result's storage is the deciphered bytes as they are (no code-page
     // conversion): the original returned them as the raw storage of a string.
-    virtual std::string DecryptBytesString(ByteArray& text, const std::string& Key = {},
-                                           bool IsTextInHex = false) = 0;
+    virtual std::string DecryptBytesString(ByteArray& text, const std::string& Key = {}, bool IsTextInHex = false) = 0;
     virtual void EncryptByte(ByteArray& byteArray, const std::string& Key = {}) = 0;
     virtual std::string Key() const = 0;
     virtual void Key(const std::string& New_Value) = 0;

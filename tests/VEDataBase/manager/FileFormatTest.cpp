@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ManagerTestSupport.h"
+#include "clsRC4.h"
 #include "platform/FileIO.h"
 
 using namespace vedbtest;
@@ -276,4 +277,71 @@ TEST(FileFormat, SingleColumnRecordThatReadsAsTheEndLineIsRefused) {
     db.tabnum = 1;
     EXPECT_EQ(m->SaveDB(db, dir.file("x.vdb")), -1);
     EXPECT_FALSE(plat::FileExists(dir.file("x.vdb")));
+}
+
+// An enciphered help-table entry may begin or end with a blank: the cipher
+// text is stored and read back whole, never trimmed.
+TEST(FileFormat, EncipheredHelpEntriesKeepBlanksAtTheirEnds) {
+    auto* rc4 = new vedb::clsRC4();
+    const std::string entry = S("alpha|1");
+    // Keys under which the entry's cipher text starts, or ends, with a blank.
+    std::string leading, trailing;
+    for (int k = 0; k < 100000 && (leading.empty() || trailing.empty()); ++k) {
+        const std::string key = "k" + std::to_string(k);
+        const std::string cipher = rc4->EncryptString(entry, key);
+        if (leading.empty() && cipher.front() == ' ') leading = key;
+        if (trailing.empty() && cipher.back() == ' ') trailing = key;
+    }
+    ASSERT_FALSE(leading.empty() || trailing.empty());
+    for (const std::string& key : {leading, trailing}) {
+        TempDir dir;
+        auto m = NewManager();
+        vedb::DataBase db = SampleDb();
+        ASSERT_EQ(m->SaveDB(db, dir.file("e.vdb"), key), 2);
+        std::string line;
+        m->ProcessStringIn(rc4->EncryptString(entry, key), line);
+        EXPECT_NE(ReadBytes(dir.file("e.vdb")).find("\r\n" + line + "\r\n"), std::string::npos) << key;
+        vedb::DataBase back;
+        ASSERT_EQ(m->LoadDB(back, dir.file("e.vdb"), key), 1) << key;
+        EXPECT_EQ(back.HTables, db.HTables) << key;
+    }
+    rc4->Release();
+}
+
+// A cipher text that happens to hold an escape token would be read back as
+// an escaped byte, shifting and garbling the rest of its line: such a save
+// is refused and the old file kept.
+TEST(FileFormat, LineWhoseCipherTextHoldsATokenIsRefused) {
+    auto* rc4 = new vedb::clsRC4();
+    // A key and a value whose cipher text is "zbTo0c", and whose bytes the
+    // value escapes leave alone.
+    std::string key, value;
+    for (int k = 0; value.empty(); ++k) {
+        key = "k" + std::to_string(k);
+        const std::string stream = rc4->EncryptString(std::string(6, '\0'), key);
+        std::string v = "zbTo0c";
+        for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<char>(v[i] ^ stream[i]);
+        if (v.find_first_of(std::string_view("\r\n\0\x87", 4)) == std::string::npos) value = v;
+    }
+    rc4->Release();
+
+    TempDir dir;
+    const std::string path = dir.file("x.vdb");
+    WriteBytes(path, "old file");
+    auto m = NewManager();
+    vedb::DataBase db;
+    db.Name = "N";
+    db.Version = "1";
+    vedb::Table t = MakeTable("T", {{"V", 0}});
+    AddRow(t, {value});
+    db.Tables = {t};
+    db.tabnum = 1;
+    EXPECT_EQ(m->SaveDB(db, path, key), -1);
+    EXPECT_EQ(m->ErrFrom(), "SaveTbl");
+    EXPECT_EQ(ReadBytes(path), "old file");
+    // Plain, the same value is stored as it is.
+    ASSERT_EQ(m->SaveDB(db, path), 2);
+    vedb::DataBase back;
+    ASSERT_EQ(m->LoadDB(back, path), 1);
+    EXPECT_EQ(back.Tables[0].Records, db.Tables[0].Records);
 }

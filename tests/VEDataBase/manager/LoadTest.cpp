@@ -180,6 +180,32 @@ TEST(Load, PartialBlocksKeepWhatIsThereAndReportZero) {
     }
 }
 
+// Counts from the file size nothing: a table or help table that claims
+// two billion lines reads the few it has.
+TEST(Load, HugeCountsAllocateNothing) {
+    TempDir dir;
+    WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("0|2147483647\r\nx|1\r\n[END K]\r\n") +
+                                      TableBlock("0|2147483647", "a|b\r\n") + TableBlock("0|1e300", "c|d\r\n"));
+    auto m = NewManager();
+    vedb::DataBase db;
+    // The second table's name repeats: the load stops there with error 5.
+    EXPECT_EQ(m->LoadDB(db, dir.file("x.vdb")), 0);
+    EXPECT_EQ(m->ErrNum(), 5);
+    ASSERT_EQ(db.HTabNum, 1);
+    EXPECT_EQ(db.HTables[0].RecNum, 1);
+    ASSERT_EQ(db.tabnum, 1);
+    EXPECT_EQ(db.Tables[0].RecNum, 1);
+    EXPECT_EQ(db.Tables[0].Records.size(), 1u);
+
+    // A count beyond every integer type still reads, and is reported as the
+    // number the file gave.
+    WriteBytes(dir.file("y.vdb"), kHead + TableBlock("0|25555555555555555555555555555555", "a|b\r\n", false));
+    EXPECT_EQ(m->LoadDB(db, dir.file("y.vdb")), 0);
+    EXPECT_EQ(m->ErrFrom(), "LoadTblFields");
+    EXPECT_NE(m->ErrExtra().find("VarNum:  2.55555555555556E+31."), std::string::npos) << m->ErrExtra();
+    EXPECT_EQ(db.Tables[0].RecNum, 1);
+}
+
 TEST(Load, HelpTablesReadBackEntriesAndTheirCount) {
     TempDir dir;
     WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("7|5\r\n  x|1  \r\ny|2\r\n[END K]\r\n") +
@@ -213,6 +239,21 @@ TEST(Load, HeaderFindingsAreRecordedButTheLoadGoesOn) {
     WriteBytes(dir.file("c.vdb"), "dzorvaLiL\r\n" + S("|0|1\r\n"));
     EXPECT_EQ(m->LoadDB(db, dir.file("c.vdb")), 1);
     EXPECT_EQ(m->ErrNum(), 1);
+
+    // A database saved with an empty name or version loads back whole.
+    for (const std::string pasw : {"", "pw"}) {
+        vedb::DataBase saved = SampleDb();
+        saved.Name.clear();
+        saved.Version.clear();
+        ASSERT_EQ(m->SaveDB(saved, dir.file("d.vdb"), pasw), 2);
+        vedb::DataBase back;
+        EXPECT_EQ(m->LoadDB(back, dir.file("d.vdb"), pasw), 1) << pasw;
+        EXPECT_EQ(back.flags, saved.flags) << pasw;
+        EXPECT_EQ(back.tag, "t") << pasw;
+        EXPECT_EQ(back.HTables, saved.HTables) << pasw;
+        ASSERT_EQ(back.tabnum, 1) << pasw;
+        EXPECT_EQ(back.Tables[0].RecNum, 2) << pasw;
+    }
 }
 
 TEST(Load, EndLinesMatchInAnyCaseOnlyInPlainFiles) {
@@ -297,5 +338,12 @@ TEST(LoadPart, MissingEncryptedAndTruncatedFiles) {
     EXPECT_FALSE(part.Ready);
     WriteBytes(dir.file("t.vdb"), kHead + TableBlock("0|5", "a|b\r\n", false));
     EXPECT_EQ(m->LoadPartDB(part, dir.file("t.vdb"), {"Other"}), 0);
+    EXPECT_FALSE(part.Ready);
+    // A file that ends before its header is a failed load, not an error
+    // thrown at the caller.
+    WriteBytes(dir.file("m.vdb"), "dzorvaLiL\r\n");
+    EXPECT_EQ(m->LoadPartDB(part, dir.file("m.vdb"), {"T"}), -1);
+    EXPECT_EQ(m->ErrFrom(), "LoadPartDB");
+    EXPECT_EQ(m->ErrExtra().rfind("LoadPath:" + dir.file("m.vdb") + ". LastVbErrorNum: 62", 0), 0u) << m->ErrExtra();
     EXPECT_FALSE(part.Ready);
 }

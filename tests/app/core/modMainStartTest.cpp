@@ -4,19 +4,21 @@
 
 #include <QLockFile>
 
-#include "CoreTestEnv.h"
+#include "CoreTestSupport.h"
+#include "app/core/clsDataFilesManager.h"
+#include "app/core/clsDatabase.h"
 #include "app/trace/Trace.h"
 
 namespace {
 
-using coretest::CoreTest;
 using coretest::DefaultOptions;
 using coretest::JoinCrLf;
+using coretest::LibraryTest;
 
-class modMainStart : public CoreTest {
+class modMainStart : public LibraryTest {
 protected:
     void SetUp() override {
-        CoreTest::SetUp();
+        LibraryTest::SetUp();
         qpmtest::WriteBytes(appDir() + "/start.dat", JoinCrLf(DefaultOptions()));
         qpmtest::WriteBytes(appDir() + "/Languages/English.lng", "3\r\n1=Exit?\r\n2=Already running\r\n");
     }
@@ -30,6 +32,12 @@ TEST_F(modMainStart, StartsUpToTheLanguageTextsAndHandsOver) {
     EXPECT_EQ(modMain::Main([&] {
                   ++handedOver;
                   EXPECT_EQ(modLang::Texts(1), "Exit?");
+                  // The database objects exist before the main window.
+                  ASSERT_TRUE(modMain::MDFM);
+                  ASSERT_TRUE(modMain::CurUsDB);
+                  EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
+                  EXPECT_EQ(modMain::CurUsDB->Name(), "");
+                  EXPECT_EQ(modMain::CurUsDB->TabNum(), 0);
               }),
               modMain::StartResult::Started);
     EXPECT_EQ(handedOver, 1);

@@ -1,0 +1,170 @@
+// The automatic backup: a rotating set of numbered copies of the logged-in
+// user's file in the folder "Backup" of the databases folder.
+//
+// The new copy is written in full under a name no listing takes before any
+// existing copy is deleted or renumbered, so a copy that fails (a full disk,
+// a missing user file) leaves the set exactly as it was.
+#include "app/core/modMainBackup.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/core/clsDatabase.h"
+#include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
+#include "app/core/modTimer.h"
+#include "app/trace/Trace.h"
+#include "platform/CodePage.h"
+#include "platform/FileIO.h"
+#include "platform/VbError.h"
+#include "platform/VbStrings.h"
+
+namespace modMain {
+namespace {
+
+constexpr std::string_view kBackupSuffix = ".vdb.BACKUP";
+// The complete new copy waits under this suffix until the set has been
+// rotated; it never ends in ".vdb" or ".vdb.BACKUP".
+constexpr std::string_view kPendingSuffix = ".vdb.BACKUP.pending";
+
+// The copy number of a backup file, or nothing when the file name is not
+// "<fsName>_<n>.vdb.BACKUP" with n written as the backup writes it.
+std::optional<std::int32_t> CopyNumber(std::string_view fileName, const std::string& fsName) {
+    const std::string prefix = fsName + "_";
+    if (fileName.size() <= prefix.size() + kBackupSuffix.size()) return std::nullopt;
+    if (fileName.substr(0, prefix.size()) != prefix) return std::nullopt;
+    if (fileName.substr(fileName.size() - kBackupSuffix.size()) != kBackupSuffix) return std::nullopt;
+    const std::string_view digits =
+        fileName.substr(prefix.size(), fileName.size() - prefix.size() - kBackupSuffix.size());
+    if (digits.size() > 1 && digits.front() == '0') return std::nullopt;
+    std::int32_t n = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (ec != std::errc() || end != digits.data() + digits.size() || digits.front() == '-') return std::nullopt;
+    return n;
+}
+
+// The copy numbers in the backup folder of the database whose name has the
+// file system's form `fsName` (none when the folder is not there). Folders
+// are no copies.
+std::vector<std::int32_t> CopiesPresent(const std::string& folder, const std::string& fsName) {
+    std::vector<std::int32_t> numbers;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_directory(ec)) continue;
+        if (const auto n = CopyNumber(it->path().filename().native(), fsName)) numbers.push_back(*n);
+    }
+    return numbers;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Renames a copy to a number that must be free: the set is never shuffled
+// over a file that is there.
+void MoveCopy(const std::string& from, const std::string& to) {
+    if (Exists(to)) vb::Raise(58, "modMain.DoAutobackup");  // File already exists
+    if (::rename(from.c_str(), to.c_str()) != 0) vb::Raise(vb::errPathFileAccess, "modMain.DoAutobackup");
+}
+
+void MakeBackupFolder(const std::string& folder) {
+    if (FileExist(folder)) return;
+    std::error_code ec;
+    std::filesystem::create_directory(folder, ec);
+    if (ec) vb::Raise(vb::errPathNotFound, "modMain.DoAutobackup");
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
+}
+
+// Saves the database before it is copied; a save that fails leaves the file
+// on disk as it was, and that file is backed up.
+void SaveBeforeCopy(const std::shared_ptr<clsDatabase>& pDB) {
+    const std::int32_t r = SaveUsDB(pDB, GetTruePasw(CurUsPasw));
+    if (r != 2)
+        DbgPrint("AUTOBACKUP: the database could not be saved (" + vb::CStr(r) + "); the file on disk is copied");
+}
+
+}  // namespace
+
+void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
+    TRACE_MOD(modMain, "DoAutobackup", TV(pDB));
+    DbgPrint("!!!AUTOBACKUP!!!");
+    if (vb::Left(ProgConfig(13), 1) == "n") return;
+    if (!pDB) vb::Raise(vb::errObjectNotSet, "modMain.DoAutobackup");
+    // A number of copies that is no number makes no backup (as a lock time
+    // that is no number locks nothing) rather than ending the program.
+    const std::optional<std::int32_t> N = OptionNumber(13);
+    TRACE_LOCAL(N);
+    if (!N) {
+        DbgPrint("AUTOBACKUP skipped: the number of copies (option 13) is no number");
+        return;
+    }
+    const std::string dbName = pDB->Name();
+    TRACE_LOCAL(dbName);
+    // The name comes from the file itself: it becomes part of a path only
+    // when it could be a user's name.
+    if (!IsSafeUserName(dbName)) {
+        DbgPrint("AUTOBACKUP skipped: the database's name is no safe file name");
+        return;
+    }
+    // A database that loaded only in part holds less than its file did: its
+    // copies would push the good ones out of the set.
+    if (!PartialLoadFile.empty()) {
+        DbgPrint("AUTOBACKUP skipped: the open database loaded only in part; the backups are kept as they are");
+        return;
+    }
+    const std::string dbFolder = Pt(ProgConfig(5));
+    const std::string folder = Pt(dbFolder + "Backup");
+    TRACE_LOCAL(folder);
+    const std::string fsName = plat::AnsiToUtf8(dbName);
+    const BackupRotation plan = PlanBackupRotation(CopiesPresent(folder, fsName), *N);
+    MakeBackupFolder(dbFolder + "Backup");
+
+    // Saved first when used within the last backup period (the time between
+    // two backups), so the copy holds the latest changes.
+    const double period = static_cast<double>(AutobackupTimerInterval) * 60.0 / 1000.0;
+    if (period > modTimer::GetQueryPerf() - pDB->DBLastAccess()) SaveBeforeCopy(pDB);
+
+    // The whole copy first: until it is complete no existing copy is touched.
+    const std::string pending = folder + fsName + std::string(kPendingSuffix);
+    plat::CopyFileAtomic(UserFilePath(dbName), pending);
+    if (plan.dropOldest) TrueKill(folder + BackupFileName(dbName, 1));
+    for (std::int32_t j : plan.shiftDown)
+        MoveCopy(folder + BackupFileName(dbName, j), folder + BackupFileName(dbName, j - 1));
+    if (::rename(pending.c_str(), (folder + BackupFileName(dbName, plan.newCopy)).c_str()) != 0)
+        vb::Raise(vb::errPathFileAccess, "modMain.DoAutobackup");
+}
+
+std::string BackupFileName(const std::string& dbName, std::int32_t n) {
+    return plat::AnsiToUtf8(dbName) + "_" + vb::CStr(n) + std::string(kBackupSuffix);
+}
+
+BackupRotation PlanBackupRotation(const std::vector<std::int32_t>& present, std::int32_t copies) {
+    std::vector<std::int32_t> numbers = present;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    // k: the highest copy from `copies` down to 1 that exists, 0 when none.
+    std::int32_t k = 0;
+    for (std::int32_t n : numbers)
+        if (n >= 1 && n <= copies) k = n;
+    BackupRotation plan;
+    if (k != copies) {
+        plan.newCopy = k + 1;
+        return plan;
+    }
+    // The set is full (with 0 copies it always is): the oldest goes, the
+    // others move down one place and the new copy takes the last number.
+    plan.dropOldest = std::binary_search(numbers.begin(), numbers.end(), 1);
+    for (std::int32_t n : numbers)
+        if (n >= 2 && n <= copies) plan.shiftDown.push_back(n);
+    plan.newCopy = copies;
+    return plan;
+}
+
+}  // namespace modMain
