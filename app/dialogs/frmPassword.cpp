@@ -1,0 +1,162 @@
+#include "app/dialogs/frmPassword.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "VEDataBase/_clsMD5HASH.h"
+#include "app/core/modLang.h"
+#include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
+#include "app/dialogs/VbKeys.h"
+#include "app/trace/Trace.h"
+#include "platform/com/Creation.h"
+#include "platform/qt/AnsiText.h"
+#include "platform/qt/Desktop.h"
+
+namespace {
+
+constexpr const char* kDemoUser = "SampleUser";
+
+// The MD5 text (32 upper-case hex characters) of a typed password, by the
+// library's hash class, which every stored hash depends on.
+trace::Secret PasswordHash(const trace::Secret& password) {
+    auto md5 = com::CreateObject<vedb::_clsMD5HASH>("VEDataBase.clsMD5HASH");
+    return md5->DigestStrToHexStr(password.str());
+}
+
+}  // namespace
+
+frmPassword::frmPassword() : VbDialog("frmPassword", Owner::None) {
+    setWindowTitle(QStringLiteral("Enter password"));
+    lblEnterPas = Control<QLabel>("lblEnterPas");
+    lblEnterPas->setText(QStringLiteral("Please, enter password for user"));
+    lblUserName = Control<QLabel>("lblUserName");
+    lblUserName->setText(QStringLiteral("-----"));
+    QFont bold = lblUserName->font();
+    bold.setBold(true);
+    lblUserName->setFont(bold);
+    lblPaswCap = Control<QLabel>("lblPaswCap");
+    lblPaswCap->setText(QStringLiteral("Password:"));
+    txtPassword = Control<QLineEdit>("txtPassword");
+    MaskWithStars(txtPassword);
+    lblPaswCap->setBuddy(txtPassword);
+    lblCaution = Control<QLabel>("lblCaution");
+    lblCaution->setText(QStringLiteral("Remeber that password is case-sensitive, so check the Caps Lock state"));
+    lblCaution->setWordWrap(true);
+    lblSamplePassword = Control<QLabel>("lblSamplePassword");
+    lblSamplePassword->setText(QStringLiteral("(For demo user SampleUser password is \"58203716\")"));
+    lblSamplePassword->setWordWrap(true);
+    cmdOk = Control<QPushButton>("cmdOk");
+    cmdOk->setText(QStringLiteral("Ok"));
+    cmdCancel = Control<QPushButton>("cmdCancel");
+    cmdCancel->setText(QStringLiteral("Cancel"));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lblEnterPas, 0, 0, 1, 2);
+    grid->addWidget(lblUserName, 1, 0, 1, 2);
+    grid->addWidget(lblPaswCap, 2, 0);
+    grid->addWidget(txtPassword, 2, 1);
+    grid->addWidget(lblCaution, 3, 0, 1, 2);
+    grid->addWidget(lblSamplePassword, 4, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    grid->addLayout(buttons, 5, 0, 1, 2);
+    txtPassword->setMinimumWidth(220);
+
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    OnKeyDown(txtPassword, [this](int& KeyCode, int Shift) { txtPassword_KeyDown(KeyCode, Shift); });
+    txtPassword->setFocus();
+}
+
+void frmPassword::Ask(const std::string& userName) {
+    frmPassword dialog;
+    dialog.lblUserName->setText(qtplat::AnsiToQString(userName));
+    dialog.ShowModal();
+}
+
+void frmPassword::Form_Load() {
+    TRACE("Form_Load");
+    TraceLoaded();
+    modMain::FrmPaswShown = true;
+    // Whatever an earlier showing left is no answer of this one.
+    modMain::FrmPaswResult = 3;
+    modMain::FrmPaswEnetered.clear();
+    passwordRight_ = false;
+    ShowFormLang();
+}
+
+void frmPassword::ShowFormLang() {
+    TRACE("ShowFormLang");
+    SetTitle(108);
+    SetCaption(lblEnterPas, 88);
+    SetCaption(lblPaswCap, 15);
+    SetCaption(lblCaution, 64);
+    SetCaption(lblSamplePassword, 149);
+    SetCaption(cmdOk, 25);
+    SetCaption(cmdCancel, 24);
+}
+
+void frmPassword::Form_Activate() {
+    TRACE("Form_Activate");
+    lblSamplePassword->setVisible(lblUserName->text() == QLatin1String(kDemoUser));
+    ApplyAlwaysOnTop();
+}
+
+void frmPassword::txtPassword_KeyDown(int& KeyCode, int Shift) {
+    TRACE("txtPassword_KeyDown", TV(KeyCode), TV(Shift));
+    if (KeyCode == vbkeys::vbKeyReturn) cmdOk_Click();
+}
+
+void frmPassword::cmdOk_Click() try {
+    TRACE("cmdOk_Click");
+    // Any answer but a right password leaves the dialog open with 2.
+    modMain::FrmPaswResult = 2;
+    const std::optional<std::string> user = qtplat::QStringToAnsi(lblUserName->text());
+    std::string UsPath;
+    TRACE_LOCAL(UsPath);
+    if (user && modMain::IsSafeUserName(*user)) UsPath = modMain::UserFilePath(*user);
+    if (UsPath.empty() || !modMain::FileExist(UsPath)) {
+        qtplat::MsgBox(modLang::Texts(131), qtplat::vbCritical);
+        return;
+    }
+    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text());
+    if (!typed) return;
+    trace::Secret hash = PasswordHash(*typed);
+    TRACE_LOCAL(hash);
+    if (modMain::TestUsPasw(UsPath, hash) != 1) {
+        qtplat::MsgBox(modLang::Texts(9), qtplat::vbCritical);
+        return;
+    }
+    modMain::FrmPaswResult = 1;
+    modMain::FrmPaswEnetered = std::move(hash);
+    passwordRight_ = true;
+    Unload();
+}
+TRACE_BOUNDARY
+
+void frmPassword::cmdCancel_Click() try {
+    TRACE("cmdCancel_Click");
+    modMain::FrmPaswResult = 3;
+    modMain::FrmPaswEnetered.clear();
+    Unload();
+}
+TRACE_BOUNDARY
+
+void frmPassword::Form_Unload(int& Cancel) {
+    TRACE("Form_Unload", TV(Cancel));
+    // Only a right password hands a hash back; every other close is a
+    // cancel, whoever closes the dialog.
+    if (!passwordRight_) {
+        modMain::FrmPaswResult = 3;
+        modMain::FrmPaswEnetered.clear();
+    }
+    txtPassword->clear();
+    modMain::FrmPaswShown = false;
+    TraceUnloaded();
+}
