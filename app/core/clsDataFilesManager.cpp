@@ -34,7 +34,10 @@ std::int32_t clsDataFilesManager::GetLoadedDBNum() {
 }
 
 void clsDataFilesManager::GetLoadedDBCol(std::shared_ptr<modMain::DBCollection>& BufCol) {
-    TRACE("GetLoadedDBCol", TV_EXT(BufCol));
+    const trace::Var bufCol{[&BufCol] {
+        return BufCol ? trace::DumpVariable("BufCol", *BufCol) : trace::detail::Framed("BufCol", "{Nothing}", 0);
+    }};
+    TRACE("GetLoadedDBCol", bufCol);
     BufCol = DBFlsCol;
 }
 

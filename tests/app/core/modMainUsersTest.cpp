@@ -211,6 +211,14 @@ TEST_F(Users, AFailedLoginKeepsTheUserStateButEmptiesTheDatabase) {
     EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
 }
 
+TEST_F(Users, TheDecipheredTemporaryFileGoesAlsoWhenTheLoadFails) {
+    const std::string path = Add("olga", "password1");
+    modMain::MDFM.reset();  // the load fails after the file was deciphered
+    EXPECT_EQ(coretest::ErrorOf([&] { modMain::LoadUser(path, modMain::GetTruePasw(Md5("password1"))); }),
+              vb::errObjectNotSet);
+    EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
+}
+
 TEST_F(Users, ADatabaseThatWasNeverLoadedIsNotSaved) {
     // As after a failed login: a user name is set, the database is empty.
     Add("emil", "password1");
