@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build, then a second build
+# Builds everything and runs every test: a normal build with its tests and an
+# end-to-end run of the program on a virtual display, then a second build
 # under AddressSanitizer and UndefinedBehaviorSanitizer, then the libFuzzer
 # targets for a bounded time. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-qpm_need_packages "${QPM_BUILD_PACKAGES[@]}" "${QPM_FUZZ_PACKAGES[@]}"
+qpm_need_packages "${QPM_BUILD_PACKAGES[@]}" "${QPM_SCREENSHOT_PACKAGES[@]}" "${QPM_FUZZ_PACKAGES[@]}"
 
 jobs=$(nproc)
 
@@ -13,6 +14,9 @@ echo "== Normal build =="
 cmake -S . -B build -G Ninja
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
+
+echo "== The program end to end: log in to the sample user on a virtual display =="
+tools/screenshot.sh build/screenshot/main.png
 
 echo "== Sanitizer build (ASan + UBSan) =="
 cmake -S . -B build-asan -G Ninja -DQPM_SANITIZE=ON -DQPM_BUILD_BENCH=OFF

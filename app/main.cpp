@@ -2,14 +2,18 @@
 // trace, then hands over to the start procedure.
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 
 #include "app/core/modMain.h"
+#include "app/dialogs/frmPassword.h"
+#include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
 #include "app/trace/Trace.h"
 #include "platform/ProgramPath.h"
 #include "platform/SystemFolder.h"
 #include "platform/VbError.h"
 #include "platform/qt/InputState.h"
+#include "resources/icons/QpmImages.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -30,6 +34,7 @@ int main(int argc, char** argv) {
     // Until the error window exists a report goes to stderr and ends the
     // program.
     trace::SetErrorHooks({});
+    qpmimages::InitImages();
     qtplat::InstallInputStateFilter();
 
     // The database objects hold components of the library: they are released
@@ -41,19 +46,25 @@ int main(int argc, char** argv) {
         }
     } releaseDatabases;
 
-    switch (modMain::Main()) {
+    // The start procedure ends by showing the main window; from then on the
+    // program runs in the window's events until its own exit path ends the
+    // event loop.
+    // The dialogs the main window opens; the commands of dialogs not built yet
+    // are disabled in the window.
+    frmMain::ShowForm = [](frmMain&, const std::string& form, const std::string& input) {
+        if (form == "frmPassword") frmPassword::Ask(input);
+    };
+    std::unique_ptr<frmMain> mainWindow;
+    switch (modMain::Main([&] {
+        mainWindow = std::make_unique<frmMain>();
+        mainWindow->Show();
+    })) {
         case modMain::StartResult::SecondInstance:
             return 0;
         case modMain::StartResult::Started:
             break;
     }
-    // Main has read the options and the language texts and made the database
-    // objects; the main window is not part of this build, so the program stops
-    // here instead of waiting without a window.
-    std::fputs(
-        "QuellonPasswordMngr: the options, the language texts and the database objects are ready, but this build has "
-        "no main window "
-        "yet; the program ends.\n",
-        stderr);
-    return 0;
+    const int code = QApplication::exec();
+    mainWindow.reset();
+    return code;
 }
