@@ -72,14 +72,6 @@ void SaveBeforeSwitch(const std::string& nextUser) {
         DbgPrint("FullUserLoad: the previous user's database was not saved");
 }
 
-// True when the path names a user's file: "<safe user name>.vdb".
-bool IsUserFilePath(const std::string& path) {
-    const std::string file = path.substr(path.find_last_of('/') + 1);
-    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) return false;
-    const std::optional<std::string> name = plat::Utf8ToAnsi(file.substr(0, file.size() - 4));
-    return name && IsSafeUserName(*name);
-}
-
 }  // namespace
 
 void SetUserView(UserView* view) { g_view = view; }
@@ -92,6 +84,14 @@ bool IsSafeUserName(const std::string& name) {
         if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
     }
     return plat::AnsiToUtf8(name).size() <= kMaxNameBytes;
+}
+
+bool IsUserFilePath(const std::string& path) {
+    TRACE_MOD(modMain, "IsUserFilePath", TV(path));
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) return false;
+    const std::optional<std::string> name = plat::Utf8ToAnsi(file.substr(0, file.size() - 4));
+    return name && IsSafeUserName(*name);
 }
 
 std::string UserFilePath(const std::string& name) {

@@ -68,6 +68,8 @@ extern std::string PartialLoadCopy;
 // True when `name` can be a user's file name: not empty, not "." or "..", no
 // control character and none of / \ : * ? " < > |, and not too long.
 bool IsSafeUserName(const std::string& name);
+// True when the path names a user's file: "<safe user name>.vdb".
+bool IsUserFilePath(const std::string& path);
 // The user file of a user name: Pt(option 5) & name & ".vdb", the name
 // converted from the code page to the file system's form.
 std::string UserFilePath(const std::string& name);
