@@ -64,11 +64,13 @@ std::optional<std::string> ReadHead(const std::string& path, std::size_t count, 
 }
 
 // The user's previous database is saved before another user's replaces it,
-// unless its file was deleted meanwhile.
+// unless its file was deleted meanwhile. The password hash must still be the
+// one that opens that file: a caller that has already put the next user's in
+// its place would otherwise lock the previous user out of the file.
 void SaveBeforeSwitch(const std::string& nextUser) {
     if (CurUser.empty() || CurUser == nextUser || !CurUsDB || CurUsDB->TabNum() == 0) return;
     if (!FileExist(CurUsDBPath)) return;
-    if (SaveUsDB(CurUsDB, GetTruePasw(CurUsPasw)) != 2)
+    if (TestUsPasw(CurUsDBPath, CurUsPasw) != 1 || SaveUsDB(CurUsDB, GetTruePasw(CurUsPasw)) != 2)
         DbgPrint("FullUserLoad: the previous user's database was not saved");
 }
 

@@ -312,6 +312,20 @@ TEST_F(Users, SwitchingUsersSavesThePreviousUsersChangesFirst) {
     EXPECT_EQ(modMain::CurUsDB->GetTblFldValNm(1, 1, "Title"), "Unsaved");
 }
 
+TEST_F(Users, TheSaveBeforeASwitchNeverWritesTheFileUnderAnotherUsersKey) {
+    // A caller that puts the next user's password hash in place before the
+    // switch: the previous user's file must still open with its own password.
+    const std::string jana = Add("jana", "password1");
+    Add("karl", "password2");
+    LogInAndAddRecord("jana", "password1", "Unsaved");
+    const std::string before = qpmtest::ReadBytes(jana);
+    modMain::CurUsPasw = Md5("password2");
+    ASSERT_FALSE(modMain::FullUserLoad("karl", Md5("password2")).has_value());
+    EXPECT_EQ(qpmtest::ReadBytes(jana), before);
+    EXPECT_EQ(modMain::TestUsPasw(jana, Md5("password1")), 1);
+    EXPECT_NE(LogText().find("FullUserLoad: the previous user's database was not saved"), std::string::npos);
+}
+
 TEST_F(Users, ADatabaseThatLoadsInPartIsKeptAsideBeforeItIsSavedOver) {
     // A whole table followed by a line the reader does not know: the load
     // stops there with the result 0.
