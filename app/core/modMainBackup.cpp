@@ -62,6 +62,11 @@ std::vector<std::int32_t> CopiesPresent(const std::string& folder, const std::st
     return numbers;
 }
 
+// Copy n of the database whose name has the file system's form `fsName`.
+std::string CopyFileName(const std::string& fsName, std::int32_t n) {
+    return fsName + "_" + vb::CStr(n) + std::string(kBackupSuffix);
+}
+
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -119,10 +124,19 @@ void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
         DbgPrint("AUTOBACKUP skipped: the open database loaded only in part; the backups are kept as they are");
         return;
     }
+    // The copies go with the file a save writes: the user file of the stored
+    // name, unless that file is another user's, whose set is then left alone.
+    const std::string userFile = UserSaveFile(pDB);
+    TRACE_LOCAL(userFile);
+    if (userFile.empty()) {
+        DbgPrint("AUTOBACKUP skipped: the database's name is another user's and it came from no user file");
+        return;
+    }
     const std::string dbFolder = Pt(ProgConfig(5));
     const std::string folder = Pt(dbFolder + "Backup");
     TRACE_LOCAL(folder);
-    const std::string fsName = plat::AnsiToUtf8(dbName);
+    const std::string fileName = userFile.substr(userFile.find_last_of('/') + 1);
+    const std::string fsName = fileName.substr(0, fileName.size() - 4);
     const BackupRotation plan = PlanBackupRotation(CopiesPresent(folder, fsName), *N);
     MakeBackupFolder(dbFolder + "Backup");
 
@@ -131,18 +145,23 @@ void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
     const double period = static_cast<double>(AutobackupTimerInterval) * 60.0 / 1000.0;
     if (period > modTimer::GetQueryPerf() - pDB->DBLastAccess()) SaveBeforeCopy(pDB);
 
+    // A user file renamed outside the program is on disk under its new name
+    // until the first save writes the file of its stored name.
+    std::string source = userFile;
+    if (!FileExist(source) && IsUserFilePath(pDB->Path()) && FileExist(pDB->Path())) source = pDB->Path();
+    TRACE_LOCAL(source);
     // The whole copy first: until it is complete no existing copy is touched.
     const std::string pending = folder + fsName + std::string(kPendingSuffix);
-    plat::CopyFileAtomic(UserFilePath(dbName), pending);
-    if (plan.dropOldest) TrueKill(folder + BackupFileName(dbName, 1));
+    plat::CopyFileAtomic(source, pending);
+    if (plan.dropOldest) TrueKill(folder + CopyFileName(fsName, 1));
     for (std::int32_t j : plan.shiftDown)
-        MoveCopy(folder + BackupFileName(dbName, j), folder + BackupFileName(dbName, j - 1));
-    if (::rename(pending.c_str(), (folder + BackupFileName(dbName, plan.newCopy)).c_str()) != 0)
+        MoveCopy(folder + CopyFileName(fsName, j), folder + CopyFileName(fsName, j - 1));
+    if (::rename(pending.c_str(), (folder + CopyFileName(fsName, plan.newCopy)).c_str()) != 0)
         vb::Raise(vb::errPathFileAccess, "modMain.DoAutobackup");
 }
 
 std::string BackupFileName(const std::string& dbName, std::int32_t n) {
-    return plat::AnsiToUtf8(dbName) + "_" + vb::CStr(n) + std::string(kBackupSuffix);
+    return CopyFileName(plat::AnsiToUtf8(dbName), n);
 }
 
 BackupRotation PlanBackupRotation(const std::vector<std::int32_t>& present, std::int32_t copies) {

@@ -36,8 +36,10 @@ using DateTime = std::chrono::local_seconds;
 
 // Backs up the database's user file: rotates the numbered copies when the set
 // is full, saves the database first when it was used within the last backup
-// period, and copies the user file as the newest copy. Does nothing (beyond
-// its log lines) while option 13 is switched off or is no number, while the
+// period, and copies the user file as the newest copy. The user file and the
+// copies' name are those of the file a save writes (UserSaveFile): the stored
+// name's, unless that file is another user's. Does nothing (beyond its log
+// lines) while option 13 is switched off or is no number, while the
 // database's name is no safe file name, or while the database is one that
 // loaded only in part.
 void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB);

@@ -64,11 +64,13 @@ std::optional<std::string> ReadHead(const std::string& path, std::size_t count, 
 }
 
 // The user's previous database is saved before another user's replaces it,
-// unless its file was deleted meanwhile.
+// unless its file was deleted meanwhile. The password hash must still be the
+// one that opens that file: a caller that has already put the next user's in
+// its place would otherwise lock the previous user out of the file.
 void SaveBeforeSwitch(const std::string& nextUser) {
     if (CurUser.empty() || CurUser == nextUser || !CurUsDB || CurUsDB->TabNum() == 0) return;
     if (!FileExist(CurUsDBPath)) return;
-    if (SaveUsDB(CurUsDB, GetTruePasw(CurUsPasw)) != 2)
+    if (TestUsPasw(CurUsDBPath, CurUsPasw) != 1 || SaveUsDB(CurUsDB, GetTruePasw(CurUsPasw)) != 2)
         DbgPrint("FullUserLoad: the previous user's database was not saved");
 }
 
@@ -84,6 +86,14 @@ bool IsSafeUserName(const std::string& name) {
         if (std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
     }
     return plat::AnsiToUtf8(name).size() <= kMaxNameBytes;
+}
+
+bool IsUserFilePath(const std::string& path) {
+    TRACE_MOD(modMain, "IsUserFilePath", TV(path));
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) return false;
+    const std::optional<std::string> name = plat::Utf8ToAnsi(file.substr(0, file.size() - 4));
+    return name && IsSafeUserName(*name);
 }
 
 std::string UserFilePath(const std::string& name) {
@@ -219,6 +229,18 @@ std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace:
     return std::nullopt;
 }
 
+std::string UserSaveFile(const std::shared_ptr<clsDatabase>& pUsDB) {
+    TRACE_MOD(modMain, "UserSaveFile", TV(pUsDB));
+    const std::string named = UserFilePath(pUsDB->Name());
+    TRACE_LOCAL(named);
+    if (!FileExist(named) || SameFile(named, pUsDB->Path())) return named;
+    // The stored name is another user's: the database goes back to the file
+    // it was loaded from, when that is a user's file.
+    const std::string own = pUsDB->Path();
+    TRACE_LOCAL(own);
+    return IsUserFilePath(own) ? own : std::string();
+}
+
 std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Secret& Pasw) {
     TRACE_MOD(modMain, "SaveUsDB", TV(pUsDB), TV(Pasw));
     const std::string name = pUsDB->Name();
@@ -233,13 +255,16 @@ std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Se
         DbgPrint("SaveUsDB: the database name " + name + " is no safe file name; nothing saved");
         return kSaveUnsafeName;
     }
-    const std::string p = UserFilePath(name);
+    const std::string p = UserSaveFile(pUsDB);
     TRACE_LOCAL(p);
-    const bool exists = FileExist(p);
-    if (exists && !SameFile(p, pUsDB->Path())) {
-        DbgPrint("SaveUsDB: " + p + " belongs to another user; nothing saved");
+    if (p.empty()) {
+        DbgPrint("SaveUsDB: " + UserFilePath(name) + " belongs to another user; nothing saved");
         return kSaveOtherUsersFile;
     }
+    if (p != UserFilePath(name))
+        DbgPrint("SaveUsDB: " + UserFilePath(name) + " belongs to another user; saved to " + p +
+                 ", the file this database was loaded from");
+    const bool exists = FileExist(p);
     if (exists && PartialLoadCopy.empty() && SameFile(p, PartialLoadFile)) {
         DbgPrint("SaveUsDB: " + p + " loaded only in part and has no side copy; nothing saved");
         return kSaveDamagedOriginal;

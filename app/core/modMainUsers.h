@@ -32,7 +32,8 @@ namespace modMain {
 // Results of SaveUsDB besides the library's 2 (saved) and -1 (failed).
 inline constexpr std::int32_t kSaveNotLoaded = -10;        // the database has no name or no tables
 inline constexpr std::int32_t kSaveUnsafeName = -11;       // its name is not a safe file name
-inline constexpr std::int32_t kSaveOtherUsersFile = -12;   // the target is another user's file
+inline constexpr std::int32_t kSaveOtherUsersFile = -12;   // the target is another user's file, and the database
+                                                           // came from no user file of its own
 inline constexpr std::int32_t kSaveDamagedOriginal = -13;  // loaded in part and no side copy of the original exists
 // Results of AddUser.
 inline constexpr std::int32_t kUserCreated = 1;
@@ -67,6 +68,8 @@ extern std::string PartialLoadCopy;
 // True when `name` can be a user's file name: not empty, not "." or "..", no
 // control character and none of / \ : * ? " < > |, and not too long.
 bool IsSafeUserName(const std::string& name);
+// True when the path names a user's file: "<safe user name>.vdb".
+bool IsUserFilePath(const std::string& path);
 // The user file of a user name: Pt(option 5) & name & ".vdb", the name
 // converted from the code page to the file system's form.
 std::string UserFilePath(const std::string& name);
@@ -97,9 +100,13 @@ std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw);
 // Logs a user in: nothing (Empty) when logged in, -1 when the user's file
 // could not be found by the load, 100 for any other failure.
 std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace::Secret& UsPasw);
-// Saves the database under its own name in the databases folder with the key
-// `Pasw`: 2 saved, -1 failed, or one of the kSave refusals; the old file is
-// unchanged unless the result is 2.
+// The file SaveUsDB writes the database to: the user file of the name stored
+// in it, unless that file is another user's; then the user file it was loaded
+// from (its Path), or "" when its Path is no user file. The name must be safe.
+std::string UserSaveFile(const std::shared_ptr<clsDatabase>& pUsDB);
+// Saves the database to UserSaveFile with the key `Pasw` (logged when that is
+// not the file of its stored name): 2 saved, -1 failed, or one of the kSave
+// refusals; the old file is unchanged unless the result is 2.
 std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Secret& Pasw);
 // 1 deleted, -2 no such file.
 std::int32_t DeleteUser(const std::string& UsName, const std::string& UsDBPath);

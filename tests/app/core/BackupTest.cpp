@@ -45,6 +45,7 @@ protected:
         modMain::ProgConfig(13) = "3";
         db = std::make_shared<clsDatabase>();
         db->Name("alice");
+        db->Path(dbs + "alice.vdb");  // logged in from its own file
         UsedSecondsAgo(7200);
     }
     void TearDown() override {
@@ -255,6 +256,36 @@ TEST_F(LoggedInBackup, ADatabaseUsedWithinTheLastHourIsSavedBeforeItIsCopied) {
         EXPECT_EQ(BackupFolder(), (Files{{"bob_1.vdb.BACKUP", now}}));
         EXPECT_EQ(trace::FStack.UBound(), 0);
     }
+}
+
+TEST_F(LoggedInBackup, TheCopiesFollowTheFileTheDatabaseIsSavedTo) {
+    // hans's file renamed outside the program: logged in as "henry", it is
+    // saved under the name stored inside it, and until then it is on disk
+    // only as henry's file.
+    ASSERT_EQ(modMain::AddUser(dbs + "hans.vdb", "hans", trace::Secret("password1")), modMain::kUserCreated);
+    fs::rename(dbs + "hans.vdb", dbs + "henry.vdb");
+    ASSERT_FALSE(modMain::FullUserLoad("henry", Md5("password1")).has_value());
+    modMain::CurUsDB->DBLastAccess(vb::CLng(clock) - 7200);
+    modMain::DoAutobackup(modMain::CurUsDB);
+    EXPECT_EQ(BackupFolder(), (Files{{"hans_1.vdb.BACKUP", ReadBytes(dbs + "henry.vdb")}}));
+    EXPECT_EQ(trace::FStack.UBound(), 0);
+
+    // A stored name that is another user's: the save goes to the file the
+    // user logged in from, and so do the copies; ida's set is left alone.
+    fs::remove_all(backups);
+    ASSERT_EQ(modMain::AddUser(dbs + "ida.vdb", "ida", trace::Secret("password2")), modMain::kUserCreated);
+    const Files idas = {{"ida_1.vdb.BACKUP", "i1"}, {"ida_2.vdb.BACKUP", "i2"}, {"ida_3.vdb.BACKUP", "i3"}};
+    PutBackups(idas);
+    const std::string idaFile = ReadBytes(dbs + "ida.vdb");
+    modMain::CurUsDB->Name("ida");
+    coretest::AddRow(*modMain::CurUsDB, {"1", "0", "2", "Bank", "login", "secret", "", "1key", "0|0"});
+    modMain::DoAutobackup(modMain::CurUsDB);
+    EXPECT_EQ(ReadBytes(dbs + "ida.vdb"), idaFile);
+    Files expected = idas;
+    expected["henry_1.vdb.BACKUP"] = ReadBytes(dbs + "henry.vdb");
+    EXPECT_EQ(BackupFolder(), expected);
+    EXPECT_NE(ReadBytes(dbs + "henry.vdb").size(), 0u);
+    EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
 TEST_F(LoggedInBackup, TheBackupsAreLeftAloneWhileADatabaseThatLoadedInPartIsOpen) {

@@ -279,8 +279,22 @@ TEST_F(Users, SavingGoesByTheStoredNameButNeverOverAnotherUsersFile) {
     EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
     EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"hans.vdb", "henry.vdb", "ida.vdb"}));
 
-    // A file holding the name "ida" must not replace ida's own file.
+    // A file holding the name "ida" must not replace ida's own file: the
+    // changes go back to the file the user logged in from.
     modMain::CurUsDB->Name("ida");
+    coretest::AddRow(*modMain::CurUsDB, {"2", "0", "2", "Also mine", "", "", "", "1key", "0|0"});
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    EXPECT_EQ(qpmtest::ReadBytes(ida), idaBytes);
+    EXPECT_NE(LogText().find("SaveUsDB: " + ida + " belongs to another user; saved to " + UserFile("henry")),
+              std::string::npos);
+    modMain::UnloadUser();
+    ASSERT_FALSE(modMain::FullUserLoad("henry", Md5("password1")).has_value());
+    EXPECT_EQ(modMain::CurUsDB->GetTblRecNum(1), 2);
+    EXPECT_EQ(modMain::CurUsDB->Name(), "ida");
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"hans.vdb", "henry.vdb", "ida.vdb"}));
+
+    // A database that came from no user file has nowhere else to go.
+    modMain::CurUsDB->Path(file("elsewhere.txt"));
     EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), modMain::kSaveOtherUsersFile);
     EXPECT_EQ(qpmtest::ReadBytes(ida), idaBytes);
     modMain::CurUsDB->Name("../escape");
@@ -296,6 +310,20 @@ TEST_F(Users, SwitchingUsersSavesThePreviousUsersChangesFirst) {
     ASSERT_FALSE(modMain::FullUserLoad("jana", Md5("password1")).has_value());
     EXPECT_EQ(modMain::CurUsDB->GetTblRecNum(1), 1);
     EXPECT_EQ(modMain::CurUsDB->GetTblFldValNm(1, 1, "Title"), "Unsaved");
+}
+
+TEST_F(Users, TheSaveBeforeASwitchNeverWritesTheFileUnderAnotherUsersKey) {
+    // A caller that puts the next user's password hash in place before the
+    // switch: the previous user's file must still open with its own password.
+    const std::string jana = Add("jana", "password1");
+    Add("karl", "password2");
+    LogInAndAddRecord("jana", "password1", "Unsaved");
+    const std::string before = qpmtest::ReadBytes(jana);
+    modMain::CurUsPasw = Md5("password2");
+    ASSERT_FALSE(modMain::FullUserLoad("karl", Md5("password2")).has_value());
+    EXPECT_EQ(qpmtest::ReadBytes(jana), before);
+    EXPECT_EQ(modMain::TestUsPasw(jana, Md5("password1")), 1);
+    EXPECT_NE(LogText().find("FullUserLoad: the previous user's database was not saved"), std::string::npos);
 }
 
 TEST_F(Users, ADatabaseThatLoadsInPartIsKeptAsideBeforeItIsSavedOver) {
