@@ -1,10 +1,7 @@
 // The value box with its copy commands, the edit and rename commands, and
 // what the core shows through the window (the tree, the value box, the
 // toolbar).
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QMimeData>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -16,11 +13,9 @@
 #include "app/mainwindow/frmMain.h"
 #include "platform/VbStrings.h"
 #include "platform/qt/AnsiText.h"
+#include "platform/qt/Clipboard.h"
 
 namespace {
-
-// Clipboard managers keep no history of an entry that carries this mark.
-constexpr const char* kPasswordManagerHint = "x-kde-passwordManagerHint";
 
 QColor Colour(std::int32_t value) {
     const auto c = static_cast<std::uint32_t>(value);
@@ -47,10 +42,7 @@ void frmMain::CopyField(const char* fieldName) {
     // copy and the clipboard keeps what it holds.
     if (row <= 0) return;
     const trace::Secret value = db.GetTblFldValNm(tbl, row, fieldName);
-    auto* data = new QMimeData;
-    data->setText(qtplat::AnsiToQString(value.str()));
-    data->setData(QString::fromLatin1(kPasswordManagerHint), QByteArrayLiteral("secret"));
-    QGuiApplication::clipboard()->setMimeData(data);
+    qtplat::SetSecretClipboardText(qtplat::AnsiToQString(value.str()));
 }
 
 void frmMain::mnuContextValCopyPasw_Click() try {
