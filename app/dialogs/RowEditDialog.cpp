@@ -30,6 +30,12 @@ QColor FromColorValue(std::int32_t value) {
 
 std::string ImageKey(int n) { return std::to_string(n) + "key"; }
 
+// The tree's pictures are compiled-in resources, registered on first use.
+void UseTreePictures() {
+    static const bool registered = (qpmimages::InitImages(), true);
+    (void)registered;
+}
+
 }  // namespace
 
 // ---- The colour swatch ----
@@ -57,7 +63,7 @@ TRACE_BOUNDARY
 
 RowEditDialog::RowEditDialog(const char* formName, RowKind kind, std::int32_t titleText, RowNodeView& tree)
     : RowDialog(formName, kind), titleText_(titleText), tree_(tree) {
-    qpmimages::InitImages();
+    UseTreePictures();
     lblIconCap = Control<QLabel>("lblIconCap");
     lblIconCap->setText(QStringLiteral("Icon:"));
     imcIcons = Control<QComboBox>("imcIcons");
