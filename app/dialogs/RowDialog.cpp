@@ -52,7 +52,8 @@ RowDialog::RowDialog(const char* formName, RowKind kind)
         lblDescCap->setText(QStringLiteral("Desription:"));
         txtDesc = Control<QPlainTextEdit>("txtDesc");
         txtDesc->setTabChangesFocus(true);
-        txtDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // The vertical scroll bar shows once the text is longer than the box.
+        txtDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         txtDesc->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         AddGridRow(lblDescCap, txtDesc);
         connect(cmdGenerate, &QPushButton::clicked, this, [this] { cmdGenerate_Click(); });
