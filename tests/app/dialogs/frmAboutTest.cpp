@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -131,6 +132,15 @@ TEST_F(AboutWindow, ClickingATestButtonEndsTheProgramWithItsReport) {
             testing::ExitedWithCode(1), report)
             << name;
     }
+}
+
+TEST_F(AboutWindow, StaysAnOrdinaryWindowWhateverOptionSixSays) {
+    SetOption(6, "True");
+    frmAbout dialog;
+    RunModal(dialog, [&] {
+        EXPECT_FALSE(dialog.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        dialog.cmdBack->click();
+    });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 #include <set>
 
 #include "DialogTestSupport.h"
@@ -261,6 +262,14 @@ TEST_F(FindDialog, ATextOutsideTheCodePageIsRefusedNotSearchedWithQuestionMarks)
         d.cmdCancel->click();
     });
     plat::SetAnsiCodePageForTests(0);
+}
+
+TEST_F(FindDialog, OptionSixKeepsItOnTop) {
+    SetOption(6, "True");
+    Find([&](frmFind& d) {
+        EXPECT_TRUE(d.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        d.cmdCancel->click();
+    });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <deque>
 #include <filesystem>
 
@@ -314,6 +315,27 @@ TEST_F(OptionsDialog, AnOptionsFileThatCannotBeWrittenIsReported) {
     });
     EXPECT_EQ(FileLines()[6], "1");
     EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(OptionsDialog, OptionSixKeepsItOnTop) {
+    SetOption(6, "1");
+    Options([&](frmOptions& d) {
+        EXPECT_TRUE(d.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        d.cmdCancel->click();
+    });
+}
+
+TEST_F(OptionsDialog, TheLockWhileTheFolderPickerIsOpenLeavesTheOptionsAlone) {
+    qtplat::SetFolderChooserForTests([&](const qtplat::FolderRequest&) -> std::optional<std::string> {
+        VbDialog::UnloadAllOpen();  // the inactivity lock cancels the picker
+        return std::nullopt;
+    });
+    Options([&](frmOptions& d) {
+        d.cmdChangeDBPath->click();
+        EXPECT_FALSE(d.IsLoaded());
+    });
+    EXPECT_EQ(modMain::ProgConfig(5), dbFolder);
+    EXPECT_TRUE(FileLines().empty());
 }
 
 }  // namespace

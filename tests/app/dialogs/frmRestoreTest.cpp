@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <deque>
 #include <filesystem>
 
@@ -405,6 +406,41 @@ TEST_F(RestoreDialog, EscDoesNothing) {
         EXPECT_TRUE(d.IsLoaded());
         d.close();
     });
+}
+
+TEST_F(RestoreDialog, StaysAnOrdinaryWindowWhateverOptionSixSays) {
+    SetOption(6, "True");
+    Manage([&](frmRestore& d) {
+        EXPECT_FALSE(d.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+        d.cmdBack->click();
+    });
+}
+
+TEST_F(RestoreDialog, TheLockDuringAQuestionStopsTheRestoreAndTheDelete) {
+    MakeUser("alice", "alicepass1");
+    Backup("alice", 1);
+    LogIn("alice", "alicepass1");
+    AddRecord("newer");
+    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
+    const std::string current = Bytes(modMain::UserFilePath("alice"));
+    // The inactivity lock fires while the question is up; the answer the
+    // closed box leaves is not No.
+    qtplat::SetMsgBoxForTests([this](const std::string& prompt, int style, const std::string& title) {
+        boxes.push_back({prompt, style, title});
+        VbDialog::UnloadAllOpen();
+        return static_cast<int>(qtplat::vbYes);
+    });
+    for (bool restore : {true, false}) {
+        Manage([&](frmRestore& d) {
+            Select(d, "alice_1.vdb.BACKUP");
+            (restore ? d.cmdRestore : d.cmdDelete)->click();
+            EXPECT_FALSE(d.IsLoaded());
+        });
+    }
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"T129", "T128"}));
+    EXPECT_EQ(Bytes(modMain::UserFilePath("alice")), current);
+    EXPECT_TRUE(fs::exists(backups + "alice_1.vdb.BACKUP"));
+    EXPECT_EQ(modMain::CurUser, "alice");
 }
 
 }  // namespace
