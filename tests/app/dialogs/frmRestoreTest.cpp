@@ -81,6 +81,19 @@ protected:
                       fs::copy_options::overwrite_existing);
     }
     static std::string Bytes(const std::string& path) { return qpmtest::ReadBytes(path); }
+    static void SaveCurrent() {
+        ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
+    }
+    // alice logged in, backed up as copy 1 and saved with one record more;
+    // her file as it is then.
+    std::string AliceNewerThanHerBackup() {
+        MakeUser("alice", "alicepass1");
+        Backup("alice", 1);
+        LogIn("alice", "alicepass1");
+        AddRecord("newer");
+        SaveCurrent();
+        return Bytes(modMain::UserFilePath("alice"));
+    }
 
     // Runs the dialog; `script` acts on it while it is up.
     void Manage(const std::function<void(frmRestore&)>& script) {
@@ -192,11 +205,11 @@ TEST_F(RestoreDialog, RestoreReplacesTheUsersFileAndLogsTheUserInAgain) {
     MakeUser("alice", "alicepass1");
     LogIn("alice", "alicepass1");
     AddRecord("kept in the backup");
-    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
+    SaveCurrent();
     Backup("alice", 2);
     const std::string backupBytes = Bytes(backups + "alice_2.vdb.BACKUP");
     AddRecord("after the backup");
-    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
+    SaveCurrent();
 
     Manage([&](frmRestore& d) {
         Select(d, "alice_2.vdb.BACKUP");
@@ -236,12 +249,7 @@ TEST_F(RestoreDialog, CancellingThePasswordLeavesTheFileRestoredAndNobodyLoggedI
 }
 
 TEST_F(RestoreDialog, AnsweringNoChangesNothing) {
-    MakeUser("alice", "alicepass1");
-    Backup("alice", 1);
-    LogIn("alice", "alicepass1");
-    AddRecord("newer");
-    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
-    const std::string current = Bytes(modMain::UserFilePath("alice"));
+    const std::string current = AliceNewerThanHerBackup();
     answers = {qtplat::vbNo};
     Manage([&](frmRestore& d) {
         Select(d, "alice_1.vdb.BACKUP");
@@ -417,12 +425,7 @@ TEST_F(RestoreDialog, StaysAnOrdinaryWindowWhateverOptionSixSays) {
 }
 
 TEST_F(RestoreDialog, TheLockDuringAQuestionStopsTheRestoreAndTheDelete) {
-    MakeUser("alice", "alicepass1");
-    Backup("alice", 1);
-    LogIn("alice", "alicepass1");
-    AddRecord("newer");
-    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)), 2);
-    const std::string current = Bytes(modMain::UserFilePath("alice"));
+    const std::string current = AliceNewerThanHerBackup();
     // The inactivity lock fires while the question is up; the answer the
     // closed box leaves is not No.
     qtplat::SetMsgBoxForTests([this](const std::string& prompt, int style, const std::string& title) {
