@@ -10,6 +10,7 @@
 #include <QTime>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <string_view>
@@ -140,6 +141,12 @@ std::optional<std::string> frmRestore::BackupUser(const std::string& fileName) {
     if (!parts) return std::nullopt;
     std::optional<std::string> user = plat::Utf8ToAnsi(parts->stem);
     if (!user || !modMain::IsSafeUserName(*user)) return std::nullopt;
+    // Only a name the automatic backup writes is a copy of that user's file.
+    std::int32_t n = 0;
+    const char* first = parts->digits.data();
+    const char* last = first + parts->digits.size();
+    if (const auto [end, ec] = std::from_chars(first, last, n); ec != std::errc() || end != last) return std::nullopt;
+    if (modMain::BackupFileName(*user, n) != fileName) return std::nullopt;
     return user;
 }
 

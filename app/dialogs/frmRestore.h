@@ -27,9 +27,9 @@ public:
     static void Show();
 
     // The user a backup file belongs to (its name in the file system's
-    // form, without folder): the text before the last "_", which must be
-    // followed by the copy number and ".vdb.BACKUP", as a safe user name in
-    // the code page. Nothing when the name is no backup of a user's file.
+    // form, without folder): the text before the last "_", as a safe user
+    // name in the code page, when the name is the one the automatic backup
+    // gives a copy of that user's file. Nothing otherwise.
     static std::optional<std::string> BackupUser(const std::string& fileName);
 
     void ShowFormLang() override;

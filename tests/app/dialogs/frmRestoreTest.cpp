@@ -279,11 +279,16 @@ TEST_F(RestoreDialog, TheUserIsTheNameBeforeTheLastUnderscore) {
     EXPECT_EQ(modMain::CurUser, "john_doe");
 
     const std::pair<std::string, std::optional<std::string>> names[] = {
-        {"john_doe_2.vdb.BACKUP", "john_doe"}, {"alice_1.vdb.BACKUP", "alice"},
-        {"alice_007.vdb.BACKUP", "alice"},     {"alice.vdb.BACKUP", std::nullopt},  // no copy number
-        {"alice_.vdb.BACKUP", std::nullopt},   {"alice_1x.vdb.BACKUP", std::nullopt},
-        {"_1.vdb.BACKUP", std::nullopt},                                            // no user
-        {"alice_1.vdb.backup", std::nullopt},  {"a:b_1.vdb.BACKUP", std::nullopt},  // no safe file name
+        {"john_doe_2.vdb.BACKUP", "john_doe"},
+        {"alice_1.vdb.BACKUP", "alice"},
+        {"alice_12.vdb.BACKUP", "alice"},
+        {"alice_007.vdb.BACKUP",
+         std::nullopt},  // never a name the backup writes     {"alice.vdb.BACKUP", std::nullopt},  // no copy number
+        {"alice_.vdb.BACKUP", std::nullopt},
+        {"alice_1x.vdb.BACKUP", std::nullopt},
+        {"_1.vdb.BACKUP", std::nullopt},  // no user
+        {"alice_1.vdb.backup", std::nullopt},
+        {"a:b_1.vdb.BACKUP", std::nullopt},  // no safe file name
     };
     for (const auto& [file, user] : names) EXPECT_EQ(frmRestore::BackupUser(file), user) << file;
 }
