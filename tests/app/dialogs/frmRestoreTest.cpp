@@ -451,4 +451,37 @@ TEST_F(RestoreDialog, TheLockDuringAQuestionStopsTheRestoreAndTheDelete) {
     EXPECT_EQ(modMain::CurUser, "alice");
 }
 
+TEST_F(RestoreDialog, ACopyThatCannotBeDeletedIsReported) {
+    qpmtest::WriteBytes(backups + "alice_1.vdb.BACKUP", "x");
+    Manage([&](frmRestore& d) {
+        Select(d, "alice_1.vdb.BACKUP");
+        // Replaced by a folder after it was listed.
+        fs::remove(backups + "alice_1.vdb.BACKUP");
+        fs::create_directory(backups + "alice_1.vdb.BACKUP");
+        d.cmdDelete->click();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_NE(boxes[1].prompt.find("could not be deleted"), std::string::npos) << boxes[1].prompt;
+        EXPECT_EQ(boxes[1].style, qtplat::vbCritical);
+        EXPECT_EQ(d.lstRestorDBs->count(), 0) << "listed again: folders are no copies";
+        d.cmdBack->click();
+    });
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(RestoreDialog, ACopyThatOpensButCannotBeLoadedIsNotReportedAsRestored) {
+    MakeUser("alice", "alicepass1");
+    // Its beginning passes the password test; the rest of the file is gone.
+    qpmtest::WriteBytes(backups + "alice_1.vdb.BACKUP", Bytes(modMain::UserFilePath("alice")).substr(0, 40));
+    Manage([&](frmRestore& d) {
+        Select(d, "alice_1.vdb.BACKUP");
+        AnswerPassword(d, "alicepass1");
+        d.cmdRestore->click();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_NE(boxes[1].prompt.find("could not be loaded"), std::string::npos) << boxes[1].prompt;
+        d.cmdBack->click();
+    });
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_TRUE(modMain::CurUsPasw.empty());
+}
+
 }  // namespace
