@@ -196,6 +196,13 @@ void frmMain::closeEvent(QCloseEvent* e) try {
 }
 TRACE_BOUNDARY
 
+void frmMain::moveEvent(QMoveEvent* e) try {
+    QMainWindow::moveEvent(e);
+    // The window manager's frame moves the window's inside once it comes.
+    FitFrameToOptions();
+}
+TRACE_BOUNDARY
+
 void frmMain::paintEvent(QPaintEvent* e) {
     QMainWindow::paintEvent(e);
     // The password prompt of a locked window runs after the paint, never

@@ -223,6 +223,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -232,6 +233,9 @@ private:
     void BuildToolbar();
     void ConnectHandlers();
     void ApplyOnTop(bool onTop);
+    // Gives the window the outer size the options asked for once its frame
+    // is known (it comes after the first show).
+    void FitFrameToOptions();
     void CopyField(const char* fieldName);
     // Shows a dialog through ShowForm; the password dialog's prompt counts as
     // cancelled unless a dialog says otherwise.
@@ -256,6 +260,7 @@ private:
     float statusBarHeight_ = 255;
     bool loaded_ = false;
     bool applyingConfig_ = false;  // DoConfig's geometry changes lay nothing out
+    QSize pendingFrameSize_;       // outer size (pixels) waiting for the frame; 0: none
     bool paintQueued_ = false;
     std::int16_t mnIndex = 0;
     bool ReallyExit = false;

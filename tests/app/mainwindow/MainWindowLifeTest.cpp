@@ -185,6 +185,31 @@ TEST_F(MainWindowTest, DoConfigPlacesTheWindowAndItsControls) {
     EXPECT_EQ(w->trvDatabase->height(), w->client->height() - 33 - 7);
 }
 
+// The options hold the outer size and place, and the window's frame comes
+// only once it is shown: start after start, the window keeps the size and
+// place it had, and never grows by its frame or creeps across the screen.
+TEST_F(MainWindowTest, GeometryStaysTheSameFromStartToStart) {
+    modMain::ProgConfig(16) = "9210";
+    modMain::ProgConfig(17) = "6600";
+    modMain::ProgConfig(18) = "1200";
+    modMain::ProgConfig(19) = "1200";
+    for (int start = 1; start <= 3; ++start) {
+        SCOPED_TRACE(start);
+        Start();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->frameGeometry(), QRect(80, 80, 614, 440));
+        EXPECT_NE(w->frameGeometry(), w->geometry());  // the window has a frame
+        Answer(6);
+        w->mnuFileExit_Click();
+        ASSERT_EQ(ended, start);
+        w.reset();
+        EXPECT_EQ(modMain::ProgConfig(16), "9210");
+        EXPECT_EQ(modMain::ProgConfig(17), "6600");
+        EXPECT_EQ(modMain::ProgConfig(18), "1200");
+        EXPECT_EQ(modMain::ProgConfig(19), "1200");
+    }
+}
+
 // Options a person or an older program wrote badly never stop the start:
 // the design values stand in.
 TEST_F(MainWindowTest, BadOptionValuesStartWithTheDesignValues) {
