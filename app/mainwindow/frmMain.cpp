@@ -165,7 +165,7 @@ void frmMain::Show() {
         show();
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+bool frmMain::eventFilter(QObject* watched, QEvent* e) try {
     if (watched == client && e->type() == QEvent::Resize && trvDatabase) {
         PlaceBars();
         Form_Resize();
@@ -178,6 +178,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     }
     return QMainWindow::eventFilter(watched, e);
 }
+TRACE_BOUNDARY
 
 void frmMain::closeEvent(QCloseEvent* e) try {
     std::int32_t Cancel = 0;
@@ -203,7 +204,7 @@ void frmMain::moveEvent(QMoveEvent* e) try {
 }
 TRACE_BOUNDARY
 
-void frmMain::paintEvent(QPaintEvent* e) {
+void frmMain::paintEvent(QPaintEvent* e) try {
     QMainWindow::paintEvent(e);
     // The password prompt of a locked window runs after the paint, never
     // inside it.
@@ -218,6 +219,7 @@ void frmMain::paintEvent(QPaintEvent* e) {
             Qt::QueuedConnection);
     }
 }
+TRACE_BOUNDARY
 
 void frmMain::EndAfterExit() {
     if (EndProgram)

@@ -4,9 +4,11 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QStatusBar>
+#include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
 #include <filesystem>
+#include <functional>
 
 #include "MainWindowFixture.h"
 #include "ScopedEnv.h"
@@ -20,6 +22,7 @@
 #include "app/mainwindow/WindowOptions.h"
 #include "app/trace/Trace.h"
 #include "platform/FileIO.h"
+#include "platform/VbError.h"
 #include "platform/com/Creation.h"
 #include "platform/qt/AnsiText.h"
 
@@ -361,6 +364,47 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedForTheWindow) {
     EXPECT_NE(shown[0].find("<ForceExit>False</ForceExit>"), std::string::npos);
     EXPECT_NE(shown[0].find("<m_frmSysTray>{Cannot dump external UDTs}</m_frmSysTray>"), std::string::npos);
     trace::ResetStack();
+}
+
+// An error raised behind a control's own mouse or key event ends at the error
+// report; it never unwinds through the toolkit's event delivery.
+TEST_F(MainWindowTest, AnErrorBehindAControlsEventIsReported) {
+    StartLoggedIn();
+    QWidget* tree = w->trvDatabase->viewport();
+    const QPoint root = w->trvDatabase->visualItemRect(Node("0key")).center();
+    auto raise = [] { throw vb::VbError(5, "Invalid procedure call or argument"); };
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"tree click",
+         [&] {
+             w->trvDatabase->onClick = raise;
+             QTest::mouseClick(tree, Qt::LeftButton, {}, root);
+         }},
+        {"tree double click",
+         [&] {
+             w->trvDatabase->onDblClick = raise;
+             QTest::mouseDClick(tree, Qt::LeftButton, {}, root);
+         }},
+        {"tree key",
+         [&] {
+             w->trvDatabase->onKeyUp = [&](int, int) { raise(); };
+             QTest::keyClick(w->trvDatabase, Qt::Key_Insert);
+         }},
+        {"splitter press",
+         [&] {
+             w->picSepar->onMouseDown = [&](int, int, float, float) { raise(); };
+             QTest::mousePress(w->picSepar, Qt::LeftButton, {}, QPoint(2, 2));
+         }},
+    };
+    for (const auto& [name, send] : cases) {
+        SCOPED_TRACE(name);
+        shown.clear();
+        trace::ResetReportingForTests();
+        w->trvDatabase->onClick = {};
+        ExpectEnds(send);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_NE(shown[0].find("Invalid procedure call or argument"), std::string::npos);
+        trace::ResetStack();
+    }
 }
 
 // F3: a save that fails at exit asks before the changes are dropped.
