@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include "MainWindowFixture.h"
@@ -91,21 +92,21 @@ protected:
 
     // Opens a popup menu with `open` and picks `item` with the keyboard.
     static void ChooseFromMenu(QMenu* menu, QAction* item, const std::function<void()>& open) {
-        bool chosen = false;
-        QTimer::singleShot(0, [&] {
+        auto chosen = std::make_shared<bool>(false);
+        QTimer::singleShot(0, menu, [menu, item, chosen] {
             auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             if (shown != menu) {
                 if (shown) shown->close();
                 return;
             }
-            ASSERT_TRUE(item->isEnabled());
+            EXPECT_TRUE(item->isEnabled());
             menu->setActiveAction(item);
             QTest::keyClick(menu, Qt::Key_Return);
-            chosen = true;
+            *chosen = true;
         });
         open();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(chosen) << "the menu did not show";
+        EXPECT_TRUE(*chosen) << "the menu did not show";
     }
 
     void Click(const std::string& key) {
