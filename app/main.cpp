@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "app/core/modMain.h"
-#include "app/dialogs/frmPassword.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
 #include "app/trace/frmError.h"
@@ -50,11 +49,6 @@ int main(int argc, char** argv) {
     // The start procedure ends by showing the main window; from then on the
     // program runs in the window's events until its own exit path ends the
     // event loop.
-    // The dialogs the main window opens; the commands of dialogs not built yet
-    // are disabled in the window.
-    frmMain::ShowForm = [](frmMain&, const std::string& form, const std::string& input) {
-        if (form == "frmPassword") frmPassword::Ask(input);
-    };
     std::unique_ptr<frmMain> mainWindow;
     switch (modMain::Main([&] {
         mainWindow = std::make_unique<frmMain>();

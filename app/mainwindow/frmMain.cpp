@@ -164,7 +164,7 @@ void frmMain::Show() {
         show();
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+bool frmMain::eventFilter(QObject* watched, QEvent* e) try {
     if (watched == client && e->type() == QEvent::Resize && trvDatabase) {
         PlaceBars();
         Form_Resize();
@@ -177,6 +177,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     }
     return QMainWindow::eventFilter(watched, e);
 }
+TRACE_BOUNDARY
 
 void frmMain::closeEvent(QCloseEvent* e) try {
     std::int32_t Cancel = 0;
@@ -195,7 +196,14 @@ void frmMain::closeEvent(QCloseEvent* e) try {
 }
 TRACE_BOUNDARY
 
-void frmMain::paintEvent(QPaintEvent* e) {
+void frmMain::moveEvent(QMoveEvent* e) try {
+    QMainWindow::moveEvent(e);
+    // The window manager's frame moves the window's inside once it comes.
+    FitFrameToOptions();
+}
+TRACE_BOUNDARY
+
+void frmMain::paintEvent(QPaintEvent* e) try {
     QMainWindow::paintEvent(e);
     // The password prompt of a locked window runs after the paint, never
     // inside it.
@@ -210,6 +218,7 @@ void frmMain::paintEvent(QPaintEvent* e) {
             Qt::QueuedConnection);
     }
 }
+TRACE_BOUNDARY
 
 void frmMain::EndAfterExit() {
     if (EndProgram)

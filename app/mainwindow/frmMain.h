@@ -50,8 +50,8 @@ public:
     // dialog's name ("frmPassword", "frmEditRecord", ...) and `input` what the
     // caller sets before the show (the user name, the record's key, ...).
     // The password dialog leaves its results in FrmPaswResult and
-    // FrmPaswEnetered; unset, no dialog shows and the prompt counts as
-    // cancelled.
+    // FrmPaswEnetered. Unset, the program's own dialogs show (those it has
+    // so far); tests set it to answer in their place.
     static inline std::function<void(frmMain& owner, const std::string& form, const std::string& input)> ShowForm;
     // Whether the desktop offers a notification area.
     static inline std::function<bool()> TrayAvailable;
@@ -219,6 +219,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -228,9 +229,12 @@ private:
     void BuildToolbar();
     void ConnectHandlers();
     void ApplyOnTop(bool onTop);
+    // Gives the window the outer size the options asked for once its frame
+    // is known (it comes after the first show).
+    void FitFrameToOptions();
     void CopyField(const char* fieldName);
-    // Shows a dialog through ShowForm; the password dialog's prompt counts as
-    // cancelled unless a dialog says otherwise.
+    // Shows a dialog (through ShowForm when set); the password dialog's
+    // prompt counts as cancelled unless a dialog says otherwise.
     void ShowDialog(const char* form, const std::string& input = {});
     void AskPassword(const std::string& userName);
     // The password dialog's hash becomes the logged-in password and the user
@@ -252,6 +256,7 @@ private:
     float statusBarHeight_ = 255;
     bool loaded_ = false;
     bool applyingConfig_ = false;  // DoConfig's geometry changes lay nothing out
+    QSize pendingFrameSize_;       // outer size (pixels) waiting for the frame; 0: none
     bool paintQueued_ = false;
     std::int16_t mnIndex = 0;
     bool ReallyExit = false;
