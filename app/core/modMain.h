@@ -57,7 +57,7 @@ extern trace::Secret CurUsPasw;                 // MD5 text of that user's passw
 extern trace::VbArray<std::string> ProgConfig;  // the options, 1-based
 extern std::string ProgCfgPath;                 // the options file SaveConfig writes
 extern trace::Secret LastGenPasw;               // last password of the generator
-extern std::string LastFindText;                // last text searched
+extern trace::Secret LastFindText;              // last text searched (it may be a password)
 extern std::int32_t UpTime;                     // ticks of the auto-backup timer
 extern KeyboardBytes LastKbdState;              // key state last seen by CheckActivity
 extern POINTAPI LastCursorPos;                  // cursor position last seen by CheckActivity

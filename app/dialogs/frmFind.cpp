@@ -131,7 +131,7 @@ void frmFind::DoConfig() {
         optSearchTitles->setChecked(true);
     else
         optSearchEverywhere->setChecked(true);
-    txtFindText->setText(qtplat::AnsiToQString(modMain::LastFindText));
+    txtFindText->setText(qtplat::AnsiToQString(modMain::LastFindText.str()));
     ShowFormLang();
 }
 

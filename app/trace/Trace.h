@@ -173,6 +173,12 @@ private:
     ::trace::Var {                                     \
         [&]() { return ::trace::DumpVariable(#x, x); } \
     }
+// A text that may hold a secret although its type does not say so (a search
+// text, say): dumped as a Secret.
+#define TV_HIDDEN(x)                                                    \
+    ::trace::Var {                                                      \
+        [&]() { return ::trace::DumpVariable(#x, ::trace::Secret(x)); } \
+    }
 #define TV_UDT(x, type)                              \
     ::trace::Var {                                   \
         []() { return ::trace::FixedUdt(#x, type); } \

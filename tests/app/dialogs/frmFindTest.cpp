@@ -133,7 +133,7 @@ TEST_F(FindDialog, TheChoicesChangeTheOptionsInMemoryAndTheNextOpeningShowsThem)
         d.optSearchEverywhere->click();
         EXPECT_EQ(modMain::ProgConfig(8), "1");
         EXPECT_EQ(modMain::ProgConfig(9), "0");
-        EXPECT_EQ(modMain::LastFindText, "web");
+        EXPECT_EQ(modMain::LastFindText.str(), "web");
         d.cmdCancel->click();
     });
     Find([&](frmFind& d) {
