@@ -17,6 +17,16 @@ class QLineEdit;
 
 namespace dialogtest {
 
+// Write faults in the library's file writes only (the database saves), so
+// the program's own small writes (the options file) still go through.
+class LibraryOnlyWriteFaults {
+public:
+    explicit LibraryOnlyWriteFaults(const plat::WriteFaults& faults) : faults_(faults) { plat::ClearWriteFaults(); }
+
+private:
+    coretest::ScopedLibraryWriteFaults faults_;
+};
+
 class UserDialogTest : public DialogTest {
 protected:
     void SetUp() override;

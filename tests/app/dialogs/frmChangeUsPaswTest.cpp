@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include "UserDialogTestSupport.h"
 #include "app/core/clsDatabase.h"
@@ -52,6 +53,7 @@ protected:
 };
 
 TEST_F(ChangePasswordDialog, ControlsCarryTheirNamesAndTheirTextsFromTheLanguageFile) {
+    SetOption(6, "True");
     frmChangeUsPasw dialog;
     EXPECT_EQ(dialog.windowTitle(), "Change User Password");
     EXPECT_EQ(dialog.lblCaution->text(), "Remeber that password is case-sensitive, so chek the Caps Lock state");
@@ -67,6 +69,8 @@ TEST_F(ChangePasswordDialog, ControlsCarryTheirNamesAndTheirTextsFromTheLanguage
                                 {"cmdOk", "T25"},
                                 {"cmdCancel", "T24"}});
         ExpectMasked(dialog, {"txtPassword", "txtConfirm"});
+        // This dialog has no always-on-top step.
+        EXPECT_FALSE(dialog.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
         dialog.cmdCancel->click();
     });
 }
