@@ -86,14 +86,21 @@ void UserDialogTest::Answer(std::deque<int> answers, std::function<void()> durin
 }
 
 void UserDialogTest::OnNextDialog(std::function<void(VbDialog&)> script) {
-    const std::size_t before = VbDialog::OpenDialogs().size();
-    QTimer::singleShot(0, [script = std::move(script), before] {
-        const auto open = VbDialog::OpenDialogs();
-        if (open.size() != before + 1) {
-            ADD_FAILURE() << "no dialog opened";
+    const auto open = VbDialog::OpenDialogs();
+    if (open.empty()) {
+        ADD_FAILURE() << "no dialog is open to open another";
+        return;
+    }
+    // The opener is the timer's context: a timer that never fired goes with
+    // it instead of acting in a later test.
+    VbDialog* opener = open.back();
+    QTimer::singleShot(0, opener, [script = std::move(script), opener] {
+        const auto now = VbDialog::OpenDialogs();
+        if (now.empty() || now.back() == opener) {
+            ADD_FAILURE() << "no dialog opened on top of " << opener->TraceName();
             return;
         }
-        VbDialog& dialog = *open.back();
+        VbDialog& dialog = *now.back();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
         script(dialog);
         if (dialog.IsLoaded()) {
