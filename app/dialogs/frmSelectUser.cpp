@@ -189,7 +189,8 @@ void frmSelectUser::cmdChangePath_Click() try {
     TRACE("cmdChangePath_Click");
     const int answer = qtplat::MsgBox(modLang::Texts(19), qtplat::vbYesNo | qtplat::vbInformation);
     if (!IsLoaded() || answer == qtplat::vbNo) return;
-    modMain::ChaneDBPath();
+    // The picker belongs to this dialog, so it never opens behind it.
+    modMain::ChaneDBPath(this);
     // The list shows the users of the folder the other buttons work on.
     if (IsLoaded()) ListUsers();
 }

@@ -255,13 +255,18 @@ TEST_F(SelectUserDialog, ChangingTheFolderAsksFirstAndListsTheNewFoldersUsers) {
     qpmtest::WriteBytes(other + "/zoe.vdb", "zoe's file");
     std::vector<std::optional<std::string>> picks = {other, std::nullopt};
     int picked = 0;
-    qtplat::SetFolderChooserForTests([&](const qtplat::FolderRequest&) { return picks.at(picked++); });
+    QWidget* pickerOwner = nullptr;
+    qtplat::SetFolderChooserForTests([&](const qtplat::FolderRequest& request) {
+        pickerOwner = request.owner;
+        return picks.at(picked++);
+    });
     Answer({qtplat::vbNo, qtplat::vbYes, qtplat::vbYes});
     Select([&](frmSelectUser& d) {
         d.cmdChangePath->click();
         EXPECT_EQ(picked, 0);
         d.cmdChangePath->click();
         EXPECT_EQ(Listed(d), Names{"zoe"});
+        EXPECT_EQ(pickerOwner, &d) << "the picker is never hidden behind the dialog";
         // A cancelled pick keeps the folder and the list.
         d.cmdChangePath->click();
         EXPECT_EQ(Listed(d), Names{"zoe"});
