@@ -106,6 +106,7 @@ void frmSelectUser::Form_KeyDown(int& KeyCode, int Shift) {
 }
 
 std::string frmSelectUser::SelectedUser() const {
+    TRACE("SelectedUser");
     const QList<QListWidgetItem*> selected = lstUsers->selectedItems();
     if (selected.isEmpty()) return {};
     return selected.front()->data(Qt::UserRole).toByteArray().toStdString();
