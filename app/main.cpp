@@ -8,6 +8,7 @@
 #include "app/dialogs/frmPassword.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
+#include "app/trace/frmError.h"
 #include "app/trace/Trace.h"
 #include "platform/ProgramPath.h"
 #include "platform/SystemFolder.h"
@@ -29,11 +30,11 @@ int main(int argc, char** argv) {
     } catch (const vb::VbError& e) {
         std::fprintf(stderr, "QuellonPasswordMngr: no private folder for fault reports (%s)\n", e.what());
     }
+    // Every report, a crash report of the report-only start included, is shown
+    // in the error window; closing it ends the program.
+    trace::SetErrorHooks({&frmError::ShowReport, {}});
     if (trace::RunReportOnlyIfRequested()) return 1;
 
-    // Until the error window exists a report goes to stderr and ends the
-    // program.
-    trace::SetErrorHooks({});
     qpmimages::InitImages();
     qtplat::InstallInputStateFilter();
 

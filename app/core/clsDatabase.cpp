@@ -320,6 +320,12 @@ void clsDatabase::GetTable(std::int32_t Num, vedb::Table& BufTbl) {
     if (TableInRange(Num)) BufTbl = Tbl(Num);
 }
 
+const vedb::Table* clsDatabase::ReadTable(std::int32_t Num) {
+    TRACE("ReadTable", TV(Num));
+    Stamp();
+    return TableInRange(Num) ? &Tbl(Num) : nullptr;
+}
+
 void clsDatabase::DeleteRec(std::int32_t TblNum, std::int32_t RecNum) {
     TRACE("DeleteRec", TV(TblNum), TV(RecNum));
     Stamp();

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/core/modMainUsers.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
@@ -61,11 +60,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     BuildToolbar();
     ConnectHandlers();
     qtplat::SetMainWindow(this);
-    modMain::SetUserView(this);
+    modMain::SetMainView(this);
 }
 
 frmMain::~frmMain() {
-    modMain::SetUserView(nullptr);
+    if (&modMain::MainView() == this) modMain::SetMainView(nullptr);
     if (qtplat::MainWindow() == this) qtplat::SetMainWindow(nullptr);
 }
 

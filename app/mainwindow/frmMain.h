@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "app/core/CoreView.h"
-#include "app/core/modMainUsers.h"
 #include "app/trace/Trace.h"
 
 class ImageList;
@@ -31,7 +30,7 @@ class QTreeWidgetItem;
 class RecordTree;
 class SplitterBar;
 
-class frmMain : public QMainWindow, public trace::Traced, public CoreView, public modMain::UserView {
+class frmMain : public QMainWindow, public trace::Traced, public CoreView {
 public:
     // The caption, which no language text replaces.
     static constexpr const char* kCaption = "Norvask Quellon Password Manager";
@@ -72,10 +71,6 @@ public:
     void picSepar_MouseUp(int Button, int Shift, float X, float Y);
     // Tray mode counts only while a notification-area icon really exists.
     bool InTrayMode() const;
-
-    // After a login: tells the user when the database could be read only in
-    // part (and where the file as it was is kept).
-    void TellPartialLoad();
 
     // ---- Texts ----
     void ShowFormLang();
@@ -142,8 +137,9 @@ public:
     void ClearValueBox() override;
     void AppendValueText(const std::string& text, std::int32_t colour, std::int32_t styleBits) override;
     void EnableToolbarButton(const std::string& key, bool enabled) override;
-    void ClearValue() override;
-    void ShowUsDBInTreeView(clsDatabase& db) override;
+    // After a login: tells the user that the database could be read only in
+    // part, and where the file as it was is kept.
+    void TellPartialLoad(const std::string& keptCopy) override;
 
     // ---- Controls ----
     QWidget* client = nullptr;  // the client area the layout places controls in
@@ -204,7 +200,7 @@ public:
     // The toolbar's buttons by index (1 to 11; separators included) and key.
     QAction* ToolbarButton(int index) const;
     QAction* ToolbarButton(const std::string& key) const;
-    void EnableButton(const std::string& key, bool enabled) override;
+    void EnableButton(const std::string& key, bool enabled);
     // Enables or disables a command; a command whose dialog is not part of
     // the program yet stays disabled.
     void Enable(QAction* action, bool enabled);

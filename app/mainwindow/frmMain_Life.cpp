@@ -45,17 +45,15 @@ void frmMain::LogInWithEnteredPassword(const std::string& userName) {
     modMain::CurUsPasw = modMain::FrmPaswEnetered;
     modMain::FrmPaswEnetered.clear();
     modMain::FullUserLoad(userName, modMain::CurUsPasw);
-    TellPartialLoad();
 }
 
-void frmMain::TellPartialLoad() {
-    TRACE("TellPartialLoad");
-    if (modMain::PartialLoadFile.empty()) return;
-    if (modMain::PartialLoadCopy.empty()) {
+void frmMain::TellPartialLoad(const std::string& keptCopy) {
+    TRACE("TellPartialLoad", TV(keptCopy));
+    if (keptCopy.empty()) {
         qtplat::MsgBox(kPartialLoadNoCopy, qtplat::vbExclamation);
         return;
     }
-    const QString copy = qtplat::PathToQString(modMain::PartialLoadCopy);
+    const QString copy = qtplat::PathToQString(keptCopy);
     qtplat::MsgBox(kPartialLoadKept + qtplat::QStringToAnsiLossy(QStringLiteral("\"%1\".").arg(copy)),
                    qtplat::vbExclamation);
 }

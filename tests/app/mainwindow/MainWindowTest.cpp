@@ -14,6 +14,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTree.h"
 #include "platform/qt/AnsiText.h"
