@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "app/core/modMain.h"
-#include "app/dialogs/frmPassword.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
+#include "app/trace/frmError.h"
 #include "app/trace/Trace.h"
 #include "platform/ProgramPath.h"
 #include "platform/SystemFolder.h"
@@ -29,11 +29,11 @@ int main(int argc, char** argv) {
     } catch (const vb::VbError& e) {
         std::fprintf(stderr, "QuellonPasswordMngr: no private folder for fault reports (%s)\n", e.what());
     }
+    // Every report, a crash report of the report-only start included, is shown
+    // in the error window; closing it ends the program.
+    trace::SetErrorHooks({&frmError::ShowReport, {}});
     if (trace::RunReportOnlyIfRequested()) return 1;
 
-    // Until the error window exists a report goes to stderr and ends the
-    // program.
-    trace::SetErrorHooks({});
     qpmimages::InitImages();
     qtplat::InstallInputStateFilter();
 
@@ -49,11 +49,6 @@ int main(int argc, char** argv) {
     // The start procedure ends by showing the main window; from then on the
     // program runs in the window's events until its own exit path ends the
     // event loop.
-    // The dialogs the main window opens; the commands of dialogs not built yet
-    // are disabled in the window.
-    frmMain::ShowForm = [](frmMain&, const std::string& form, const std::string& input) {
-        if (form == "frmPassword") frmPassword::Ask(input);
-    };
     std::unique_ptr<frmMain> mainWindow;
     switch (modMain::Main([&] {
         mainWindow = std::make_unique<frmMain>();

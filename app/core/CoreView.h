@@ -1,7 +1,8 @@
 #pragma once
 // What the core asks of the main window. The core knows no widget: the record
-// tree, the value box and the toolbar are reached only through this interface,
-// which the main window implements (and a recording fake in the tests).
+// tree, the value box, the toolbar and what the user is told about a login
+// are reached only through this interface, which the main window implements
+// (and a recording fake in the tests).
 //
 // Every text crossing it is code-page bytes, as everywhere in the core; the
 // window converts at its own boundary. Colours are the stored colour values
@@ -49,4 +50,33 @@ public:
     // ---- The toolbar ----
     // Enables or disables the button keyed `key` ("btnDelFolder", ...).
     virtual void EnableToolbarButton(const std::string& key, bool enabled) = 0;
+
+    // ---- Telling the user ----
+    // The database just logged in could be read only in part: `keptCopy` is
+    // the file the original was kept as, or "" when no copy could be made
+    // (saves over the original are then refused).
+    virtual void TellPartialLoad(const std::string& keptCopy) = 0;
 };
+
+// A window that shows nothing: what the core reaches while no main window is
+// registered.
+class SilentView : public CoreView {
+public:
+    void ClearTree() override {}
+    void AddTreeNode(const std::string&, const TreeNode&) override {}
+    void ExpandTreeNode(const std::string&) override {}
+    void SelectTreeNode(const std::string&) override {}
+    void ClearValueBox() override {}
+    void AppendValueText(const std::string&, std::int32_t, std::int32_t) override {}
+    void EnableToolbarButton(const std::string&, bool) override {}
+    void TellPartialLoad(const std::string&) override {}
+};
+
+namespace modMain {
+// The main window registers itself here, and the core's procedures that show
+// something without being handed a window (logging in and out) reach it
+// through MainView. With none registered, or after SetMainView(nullptr),
+// MainView is a SilentView.
+void SetMainView(CoreView* view);
+CoreView& MainView();
+}  // namespace modMain

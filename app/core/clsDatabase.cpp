@@ -320,6 +320,12 @@ void clsDatabase::GetTable(std::int32_t Num, vedb::Table& BufTbl) {
     if (TableInRange(Num)) BufTbl = Tbl(Num);
 }
 
+const vedb::Table* clsDatabase::ReadTable(std::int32_t Num) {
+    TRACE("ReadTable", TV(Num));
+    Stamp();
+    return TableInRange(Num) ? &Tbl(Num) : nullptr;
+}
+
 void clsDatabase::DeleteRec(std::int32_t TblNum, std::int32_t RecNum) {
     TRACE("DeleteRec", TV(TblNum), TV(RecNum));
     Stamp();
@@ -348,7 +354,7 @@ std::string clsDatabase::GetComplexFldVal(std::int32_t TblNum, std::int32_t RecN
 
 std::int32_t clsDatabase::FindRecord(std::int32_t TblNum, std::int32_t FldNum, const std::string& SText,
                                      std::int32_t& Start, bool CaseSens) {
-    TRACE("FindRecord", TV(TblNum), TV(FldNum), TV(SText), TV(Start), TV(CaseSens));
+    TRACE("FindRecord", TV(TblNum), TV(FldNum), TV_HIDDEN(SText), TV(Start), TV(CaseSens));
     Stamp();
     vedb::Table& t = Tbl(TblNum);
     if (Start < 1) Start = 1;

@@ -97,6 +97,12 @@ public:
     void AddRecord(std::int32_t TblNum);
     void GetHTable(std::int32_t Num, vedb::HelpTable& BufHTbl);
     void GetTable(std::int32_t Num, vedb::Table& BufTbl);
+    // Table Num as it stands, read in place without the copy GetTable makes;
+    // nullptr when there is no such table. For the core's own reading: the
+    // reference stays valid only until the database changes (any setter, a
+    // record added or deleted, a load, the DB let) or the object goes, so a
+    // caller reads what it needs before it changes anything.
+    const vedb::Table* ReadTable(std::int32_t Num);
     void DeleteRec(std::int32_t TblNum, std::int32_t RecNum);
     void SetFldAllRecsVal(std::int32_t TblNum, std::int32_t FldNum, const trace::Secret& lVal);
     std::int32_t GetHelpValNum(std::int32_t HTabNum, const std::string& StrVal);

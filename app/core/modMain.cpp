@@ -17,7 +17,7 @@ trace::Secret CurUsPasw;
 trace::VbArray<std::string> ProgConfig;
 std::string ProgCfgPath;
 trace::Secret LastGenPasw;
-std::string LastFindText;
+trace::Secret LastFindText;
 std::int32_t UpTime = 0;
 KeyboardBytes LastKbdState{};
 POINTAPI LastCursorPos;

@@ -57,7 +57,7 @@ extern trace::Secret CurUsPasw;                 // MD5 text of that user's passw
 extern trace::VbArray<std::string> ProgConfig;  // the options, 1-based
 extern std::string ProgCfgPath;                 // the options file SaveConfig writes
 extern trace::Secret LastGenPasw;               // last password of the generator
-extern std::string LastFindText;                // last text searched
+extern trace::Secret LastFindText;              // last text searched (it may be a password)
 extern std::int32_t UpTime;                     // ticks of the auto-backup timer
 extern KeyboardBytes LastKbdState;              // key state last seen by CheckActivity
 extern POINTAPI LastCursorPos;                  // cursor position last seen by CheckActivity
@@ -114,7 +114,9 @@ void SaveConfig(const std::string& FPath);
 // UsFoldPath as option 5, saved to CfgPath (which becomes ProgCfgPath).
 void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath);
 // Lets the user pick the databases folder (option 5) and saves the options.
-void ChaneDBPath();
+// The picker belongs to `owner` (a dialog that asks for it, so the picker is
+// never hidden behind that dialog), or to the main window when none is given.
+void ChaneDBPath(QWidget* owner = nullptr);
 // The folder picker; Path is where it starts and, when a folder is chosen
 // (result True), that folder.
 bool dlgBrowseFolder(QWidget* OwnerForm, std::string& Path, const std::string& Title, bool AllowExtStyle,

@@ -98,11 +98,11 @@ void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath) {
     SaveConfig(CfgPath);
 }
 
-void ChaneDBPath() {
+void ChaneDBPath(QWidget* owner) {
     TRACE_MOD(modMain, "ChaneDBPath");
     std::string p = ProgConfig(5);
     TRACE_LOCAL(p);
-    if (dlgBrowseFolder(qtplat::MainWindow(), p, "", true, true)) {
+    if (dlgBrowseFolder(owner ? owner : qtplat::MainWindow(), p, "", true, true)) {
         ProgConfig(5) = Pt(p);
         SaveConfig(ProgCfgPath);
     }

@@ -139,8 +139,8 @@ std::int32_t FindFrom(const std::string& SText, std::int32_t STblNum, std::int32
 
 std::string FindRecordInDB(const std::string& SText, std::int32_t STblNum, std::int32_t SFNum, std::int32_t& Start,
                            clsDatabase& pDB, bool SearchAll, bool CaseSens) {
-    TRACE_MOD(modMain, "FindRecordInDB", TV(SText), TV(STblNum), TV(SFNum), TV(Start), TV_EXT(pDB), TV(SearchAll),
-              TV(CaseSens));
+    TRACE_MOD(modMain, "FindRecordInDB", TV_HIDDEN(SText), TV(STblNum), TV(SFNum), TV(Start), TV_EXT(pDB),
+              TV(SearchAll), TV(CaseSens));
     const vedb::Head head = pDB.GetTblCaption(STblNum);
     std::int32_t best = FindFrom(SText, STblNum, SFNum, Start, pDB, SearchAll, CaseSens, head);
     if (best == 0 && Start != 1) {

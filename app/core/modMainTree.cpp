@@ -20,18 +20,27 @@ namespace modMain {
 
 namespace {
 
-// ---- A snapshot of the table and its parent index ----
+// ---- The table's parent index ----
 //
-// The tree is built, and a subtree collected for deletion, from one copy of
-// the table: the rows are indexed by identifier and by parent once, so the
-// work grows with the number of rows, and a walk that meets a row twice
-// (a cycle of parents, a repeated identifier) stops there.
+// The tree is built, and a subtree collected for deletion, from the table as
+// it stands (read in place, never copied): the rows are indexed by identifier
+// and by parent once, so the work grows with the number of rows, and a walk
+// that meets a row twice (a cycle of parents, a repeated identifier) stops
+// there.
 
 const std::string& Cell(const vedb::Table& t, std::size_t row, int col) {
     static const std::string empty;
     if (col < 0 || row >= t.Records.size()) return empty;
     const auto& fields = t.Records[row].fields;
     return static_cast<std::size_t>(col) < fields.size() ? fields[static_cast<std::size_t>(col)] : empty;
+}
+
+// Table t of db read in place (valid until db changes); an empty table when
+// db has no table t.
+const vedb::Table& TableOrEmpty(clsDatabase& db, std::int32_t t) {
+    static const vedb::Table none;
+    const vedb::Table* table = db.ReadTable(t);
+    return table ? *table : none;
 }
 
 // 0-based position of a column, or -1.
@@ -323,23 +332,22 @@ private:
         node_.bold = (split.bits & 1) != 0;
     }
 
-    static vedb::Table ReadDataTable(clsDatabase& db) {
-        vedb::Table table;
-        std::int32_t t = db.FindTable(kDataTable);
+    // The table is read in place: the build only reads it, and the window
+    // only draws the nodes it is given, so nothing changes the database
+    // while the builder lives.
+    static const vedb::Table& ReadDataTable(clsDatabase& db) {
+        const std::int32_t t = db.FindTable(kDataTable);
         if (t < 1)
             DbgPrint(std::string("Tree: the database has no table \"") + kDataTable + "\"; only the root is shown");
-        else
-            db.GetTable(t, table);
-        return table;
+        return TableOrEmpty(db, t);
     }
 
     CoreView& view_;
     trace::Frame& frame_;
-    vedb::Table table_;
+    const vedb::Table& table_;
     TreeColumns cols_;
     RowIndex index_;
     std::vector<char> placed_;
-    std::vector<char> folder_;           // the row's Type is numerically 1
     std::vector<std::int32_t> pending_;  // placed rows whose children are not placed yet
     TreeNode node_;
     std::unordered_map<std::string_view, std::int32_t> imagesSeen_;
@@ -520,30 +528,42 @@ void DelRecordTree(std::int32_t TblNum, std::int32_t UniqFNum, const std::string
                    std::int32_t CurRecNum, clsDatabase& pDB) {
     TRACE_MOD(modMain, "DelRecordTree", TV(TblNum), TV(UniqFNum), TV(UniqFVal), TV(SearchFNum), TV(CurRecNum),
               TV_EXT(pDB));
-    vedb::Table table;
-    pDB.GetTable(TblNum, table);
-    const int uniqCol = UniqFNum - 1;
-    std::size_t start = static_cast<std::size_t>(CurRecNum - 1);
-    if (CurRecNum < 1 || Cell(table, start, uniqCol) != UniqFVal) {
-        std::size_t r = 0;
-        while (r < table.Records.size() && Cell(table, r, uniqCol) != UniqFVal) ++r;
-        if (r == table.Records.size()) {
-            DbgPrint("DelRecordTree: no row carries \"" + UniqFVal + "\"; nothing deleted");
-            return;
+    // What the deletion needs is read first: the table changes under it.
+    struct Doomed {
+        std::size_t row;  // its number before any deletion, from 0
+        std::string id;
+        std::string title;
+    };
+    std::vector<Doomed> doomed;
+    std::size_t rows = 0;
+    {
+        const vedb::Table& table = TableOrEmpty(pDB, TblNum);
+        rows = table.Records.size();
+        const int uniqCol = UniqFNum - 1;
+        std::size_t start = static_cast<std::size_t>(CurRecNum - 1);
+        if (CurRecNum < 1 || Cell(table, start, uniqCol) != UniqFVal) {
+            std::size_t r = 0;
+            while (r < table.Records.size() && Cell(table, r, uniqCol) != UniqFVal) ++r;
+            if (r == table.Records.size()) {
+                DbgPrint("DelRecordTree: no row carries \"" + UniqFVal + "\"; nothing deleted");
+                return;
+            }
+            start = r;
         }
-        start = r;
+        const RowIndex index(table, uniqCol, SearchFNum - 1, -1, false);
+        const int titleCol = ColumnOf(table, "Title");
+        for (std::size_t row : SubtreeChildrenFirst(index, start))
+            doomed.push_back({row, Cell(table, row, uniqCol), Cell(table, row, titleCol)});
     }
-    RowIndex index(table, uniqCol, SearchFNum - 1, -1, false);
-    const int titleCol = ColumnOf(table, "Title");
-    DeletedBefore deleted(table.Records.size());
-    for (std::size_t row : SubtreeChildrenFirst(index, start)) {
-        std::int32_t now = static_cast<std::int32_t>(row + 1) - deleted.Count(row);
+    DeletedBefore deleted(rows);
+    for (const Doomed& d : doomed) {
+        std::int32_t now = static_cast<std::int32_t>(d.row + 1) - deleted.Count(d.row);
         // The row must still be where the count puts it: never delete another.
-        if (pDB.GetTblFldVal(TblNum, now, UniqFNum) != Cell(table, row, uniqCol))
+        if (pDB.GetTblFldVal(TblNum, now, UniqFNum) != d.id)
             throw vb::VbError(vb::errSubscript, "DelRecordTree: the table changed while rows were being deleted");
-        DbgPrint("-= DELETE: " + Cell(table, row, titleCol));
+        DbgPrint("-= DELETE: " + d.title);
         pDB.DeleteRec(TblNum, now);
-        deleted.Add(row);
+        deleted.Add(d.row);
     }
 }
 

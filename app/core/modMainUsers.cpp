@@ -13,9 +13,11 @@
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/_clsMD5HASH.h"
 #include "VEDataBase/_clsRC4.h"
+#include "app/core/CoreView.h"
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainTree.h"
 #include "app/core/modMainUserFiles.h"
 #include "app/trace/Trace.h"
 #include "platform/CodePage.h"
@@ -29,8 +31,6 @@ std::string PartialLoadFile;
 std::string PartialLoadCopy;
 
 namespace {
-
-UserView* g_view = nullptr;
 
 // The first line of an enciphered database text and its line end.
 constexpr std::string_view kMarkLine = "dzorvaLiL.ENC\r\n";
@@ -75,8 +75,6 @@ void SaveBeforeSwitch(const std::string& nextUser) {
 }
 
 }  // namespace
-
-void SetUserView(UserView* view) { g_view = view; }
 
 bool IsSafeUserName(const std::string& name) {
     TRACE_MOD(modMain, "IsSafeUserName", TV(name));
@@ -215,17 +213,16 @@ std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace:
     CurUsDBPath = UsPath;
     CurUsDB->Path(CurUsDBPath);
     CurUser = UsName;
-    if (g_view) {
-        g_view->ClearTree();
-        g_view->ClearValue();
-    }
+    CoreView& view = MainView();
+    view.ClearTree();
+    view.ClearValueBox();
     ProgConfig(4) = UsName;
     SaveConfig(ProgCfgPath);
-    if (g_view) {
-        g_view->ShowUsDBInTreeView(*CurUsDB);
-        g_view->EnableButton("btnDelFolder", false);
-        g_view->EnableButton("btnDelRec", false);
-    }
+    ShowUsDBInTreeView(*CurUsDB, view);
+    view.SelectTreeNode(kRootKey);
+    view.EnableToolbarButton("btnDelFolder", false);
+    view.EnableToolbarButton("btnDelRec", false);
+    if (!PartialLoadFile.empty()) view.TellPartialLoad(PartialLoadCopy);
     return std::nullopt;
 }
 
@@ -288,13 +285,12 @@ void UnloadUser() {
     CurUsPasw.clear();
     CurUsDBPath.clear();
     CurUser.clear();
-    if (g_view) {
-        g_view->ClearTree();
-        g_view->ClearValue();
-    }
+    CoreView& view = MainView();
+    view.ClearTree();
+    view.ClearValueBox();
     ProgConfig(4) = "";
     SaveConfig(ProgCfgPath);
-    if (g_view) g_view->ClearTree();
+    view.ClearTree();
 }
 
 void FindUsers(const std::string& FPath, trace::VbArray<std::string>& pUsers) {

@@ -41,27 +41,12 @@ inline constexpr std::int32_t kUserNameRefused = -11;
 inline constexpr std::int32_t kUserFileExists = -12;
 inline constexpr std::int32_t kUserNotCreated = -1;
 
-// What logging a user in and out does to the main window. The window
-// implements it and registers itself; without one nothing is shown.
-class UserView {
-public:
-    virtual ~UserView() = default;
-    // Removes every node of the record tree (trvDatabase).
-    virtual void ClearTree() = 0;
-    // Empties the value box (txtValue).
-    virtual void ClearValue() = 0;
-    // Fills the tree from the database and selects the root node "0key".
-    virtual void ShowUsDBInTreeView(clsDatabase& db) = 0;
-    // Enables or disables a toolbar button by its key ("btnDelFolder").
-    virtual void EnableButton(const std::string& key, bool enabled) = 0;
-};
-void SetUserView(UserView* view);
-
 // Set while the logged-in user's database is one that loaded only in part:
 // the user file it came from, and the side copy of that file made before
 // anything could be saved over it ("" when the copy could not be made; the
-// database is then never saved over that file). The main window tells the
-// user; the auto-backup leaves the existing backups alone while it is set.
+// database is then never saved over that file). The login tells the user
+// through the main window; the auto-backup leaves the existing backups alone
+// while it is set.
 extern std::string PartialLoadFile;
 extern std::string PartialLoadCopy;
 
@@ -98,7 +83,10 @@ std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw);
 // part), otherwise the negative result of the load and CurUsDB unchanged.
 std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw);
 // Logs a user in: nothing (Empty) when logged in, -1 when the user's file
-// could not be found by the load, 100 for any other failure.
+// could not be found by the load, 100 for any other failure. A login shows
+// the user's tree in the main window (MainView) with the root selected and
+// an empty value box, disables the delete buttons, and tells the user when
+// the database could be read only in part; a failed one shows nothing.
 std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace::Secret& UsPasw);
 // The file SaveUsDB writes the database to: the user file of the name stored
 // in it, unless that file is another user's; then the user file it was loaded
@@ -110,7 +98,8 @@ std::string UserSaveFile(const std::shared_ptr<clsDatabase>& pUsDB);
 std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Secret& Pasw);
 // 1 deleted, -2 no such file.
 std::int32_t DeleteUser(const std::string& UsName, const std::string& UsDBPath);
-// Logs out: the database is dropped without saving.
+// Logs out: the database is dropped without saving, and the main window's
+// tree and value box are emptied.
 void UnloadUser();
 // Appends the users of a databases folder (the names of its "<name>.vdb"
 // files) to pUsers.

@@ -133,13 +133,14 @@ bool VbDialog::RunUnload(int unloadMode) {
     return true;
 }
 
-void VbDialog::done(int result) {
+void VbDialog::done(int result) try {
     if (finishing_) {
         QDialog::done(result);
         return;
     }
     Unload();
 }
+TRACE_BOUNDARY
 
 void VbDialog::UnloadAllOpen() {
     // Modal windows first, the innermost (the active one) each time: a

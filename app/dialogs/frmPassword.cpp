@@ -6,26 +6,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "VEDataBase/_clsMD5HASH.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainUsers.h"
 #include "app/dialogs/VbKeys.h"
+#include "app/dialogs/modMasterPasw.h"
 #include "app/trace/Trace.h"
-#include "platform/com/Creation.h"
 #include "platform/qt/AnsiText.h"
 #include "platform/qt/Desktop.h"
 
 namespace {
 
 constexpr const char* kDemoUser = "SampleUser";
-
-// The MD5 text (32 upper-case hex characters) of a typed password, by the
-// library's hash class, which every stored hash depends on.
-trace::Secret PasswordHash(const trace::Secret& password) {
-    auto md5 = com::CreateObject<vedb::_clsMD5HASH>("VEDataBase.clsMD5HASH");
-    return md5->DigestStrToHexStr(password.str());
-}
 
 }  // namespace
 
@@ -127,7 +119,7 @@ void frmPassword::cmdOk_Click() try {
     }
     const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text());
     if (!typed) return;
-    trace::Secret hash = PasswordHash(*typed);
+    trace::Secret hash = modMasterPasw::PaswHash(*typed);
     TRACE_LOCAL(hash);
     if (modMain::TestUsPasw(UsPath, hash) != 1) {
         qtplat::MsgBox(modLang::Texts(9), qtplat::vbCritical);

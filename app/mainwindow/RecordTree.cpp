@@ -8,6 +8,7 @@
 
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
+#include "app/trace/Trace.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
 #include "platform/qt/AnsiText.h"
@@ -31,7 +32,7 @@ class RecordTreeDelegate : public QStyledItemDelegate {
 public:
     explicit RecordTreeDelegate(RecordTree* tree) : QStyledItemDelegate(tree), tree_(tree) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override try {
         if (!tree_->dropHighlight_.empty() && index.data(kKeyRole).toString().toStdString() == tree_->dropHighlight_) {
             QStyleOptionViewItem highlighted = option;
             highlighted.state |= QStyle::State_Selected;
@@ -40,13 +41,15 @@ public:
         }
         QStyledItemDelegate::paint(painter, option, index);
     }
+    TRACE_BOUNDARY
 
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override try {
         auto* line = qobject_cast<QLineEdit*>(editor);
         QTreeWidgetItem* node = tree_->itemFromIndex(index);
         if (!line || !node) return;
         if (tree_->CommitLabel(node, line->text())) QStyledItemDelegate::setModelData(editor, model, index);
     }
+    TRACE_BOUNDARY
 
 private:
     RecordTree* tree_;
@@ -212,7 +215,7 @@ void RecordTree::NotePointer(const QPointF& pos) {
     pointerY_ = static_cast<float>(twips::FromPixels(static_cast<int>(pos.y())));
 }
 
-void RecordTree::mousePressEvent(QMouseEvent* e) {
+void RecordTree::mousePressEvent(QMouseEvent* e) try {
     NotePointer(e->position());
     const int button = VbButton(e->button());
     // The right button leaves the selection alone; the window pops its menu.
@@ -222,29 +225,34 @@ void RecordTree::mousePressEvent(QMouseEvent* e) {
         QTreeWidget::mousePressEvent(e);
     if (onMouseDown) onMouseDown(button, VbShift(e->modifiers()), pointerX_, pointerY_);
 }
+TRACE_BOUNDARY
 
-void RecordTree::mouseMoveEvent(QMouseEvent* e) {
+void RecordTree::mouseMoveEvent(QMouseEvent* e) try {
     NotePointer(e->position());
     QTreeWidget::mouseMoveEvent(e);
     if (onMouseMove) onMouseMove(VbButtons(e->buttons()), VbShift(e->modifiers()), pointerX_, pointerY_);
 }
+TRACE_BOUNDARY
 
-void RecordTree::mouseReleaseEvent(QMouseEvent* e) {
+void RecordTree::mouseReleaseEvent(QMouseEvent* e) try {
     NotePointer(e->position());
     const int button = VbButton(e->button());
     if (button != 2) QTreeWidget::mouseReleaseEvent(e);
     if (onMouseUp) onMouseUp(button, VbShift(e->modifiers()), pointerX_, pointerY_);
     if (button == 1 && onClick) onClick();
 }
+TRACE_BOUNDARY
 
-void RecordTree::mouseDoubleClickEvent(QMouseEvent* e) {
+void RecordTree::mouseDoubleClickEvent(QMouseEvent* e) try {
     NotePointer(e->position());
     QTreeWidget::mouseDoubleClickEvent(e);
     if (VbButton(e->button()) == 1 && onDblClick) onDblClick();
 }
+TRACE_BOUNDARY
 
-void RecordTree::keyReleaseEvent(QKeyEvent* e) {
+void RecordTree::keyReleaseEvent(QKeyEvent* e) try {
     QTreeWidget::keyReleaseEvent(e);
     if (e->isAutoRepeat()) return;
     if (onKeyUp) onKeyUp(qtplat::VirtualKeyOf(e->key()), VbShift(e->modifiers()));
 }
+TRACE_BOUNDARY

@@ -4,6 +4,7 @@
 
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
+#include "app/trace/Trace.h"
 
 namespace {
 
@@ -16,20 +17,23 @@ SplitterBar::SplitterBar(QWidget* parent) : QWidget(parent) {
     setMouseTracking(false);
 }
 
-void SplitterBar::mousePressEvent(QMouseEvent* e) {
+void SplitterBar::mousePressEvent(QMouseEvent* e) try {
     e->accept();
     if (onMouseDown)
         onMouseDown(VbButton(e->button()), VbShift(e->modifiers()), Tw(e->position().x()), Tw(e->position().y()));
 }
+TRACE_BOUNDARY
 
-void SplitterBar::mouseMoveEvent(QMouseEvent* e) {
+void SplitterBar::mouseMoveEvent(QMouseEvent* e) try {
     e->accept();
     if (onMouseMove)
         onMouseMove(VbButtons(e->buttons()), VbShift(e->modifiers()), Tw(e->position().x()), Tw(e->position().y()));
 }
+TRACE_BOUNDARY
 
-void SplitterBar::mouseReleaseEvent(QMouseEvent* e) {
+void SplitterBar::mouseReleaseEvent(QMouseEvent* e) try {
     e->accept();
     if (onMouseUp)
         onMouseUp(VbButton(e->button()), VbShift(e->modifiers()), Tw(e->position().x()), Tw(e->position().y()));
 }
+TRACE_BOUNDARY

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/core/modMainUsers.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
@@ -61,11 +60,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     BuildToolbar();
     ConnectHandlers();
     qtplat::SetMainWindow(this);
-    modMain::SetUserView(this);
+    modMain::SetMainView(this);
 }
 
 frmMain::~frmMain() {
-    modMain::SetUserView(nullptr);
+    if (&modMain::MainView() == this) modMain::SetMainView(nullptr);
     if (qtplat::MainWindow() == this) qtplat::SetMainWindow(nullptr);
 }
 
@@ -165,7 +164,7 @@ void frmMain::Show() {
         show();
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+bool frmMain::eventFilter(QObject* watched, QEvent* e) try {
     if (watched == client && e->type() == QEvent::Resize && trvDatabase) {
         PlaceBars();
         Form_Resize();
@@ -178,6 +177,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
     }
     return QMainWindow::eventFilter(watched, e);
 }
+TRACE_BOUNDARY
 
 void frmMain::closeEvent(QCloseEvent* e) try {
     std::int32_t Cancel = 0;
@@ -196,7 +196,14 @@ void frmMain::closeEvent(QCloseEvent* e) try {
 }
 TRACE_BOUNDARY
 
-void frmMain::paintEvent(QPaintEvent* e) {
+void frmMain::moveEvent(QMoveEvent* e) try {
+    QMainWindow::moveEvent(e);
+    // The window manager's frame moves the window's inside once it comes.
+    FitFrameToOptions();
+}
+TRACE_BOUNDARY
+
+void frmMain::paintEvent(QPaintEvent* e) try {
     QMainWindow::paintEvent(e);
     // The password prompt of a locked window runs after the paint, never
     // inside it.
@@ -211,6 +218,7 @@ void frmMain::paintEvent(QPaintEvent* e) {
             Qt::QueuedConnection);
     }
 }
+TRACE_BOUNDARY
 
 void frmMain::EndAfterExit() {
     if (EndProgram)

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "app/core/CoreView.h"
-#include "app/core/modMainUsers.h"
 #include "app/trace/Trace.h"
 
 class ImageList;
@@ -31,7 +30,7 @@ class QTreeWidgetItem;
 class RecordTree;
 class SplitterBar;
 
-class frmMain : public QMainWindow, public trace::Traced, public CoreView, public modMain::UserView {
+class frmMain : public QMainWindow, public trace::Traced, public CoreView {
 public:
     // The caption, which no language text replaces.
     static constexpr const char* kCaption = "Norvask Quellon Password Manager";
@@ -51,8 +50,8 @@ public:
     // dialog's name ("frmPassword", "frmEditRecord", ...) and `input` what the
     // caller sets before the show (the user name, the record's key, ...).
     // The password dialog leaves its results in FrmPaswResult and
-    // FrmPaswEnetered; unset, no dialog shows and the prompt counts as
-    // cancelled.
+    // FrmPaswEnetered. Unset, the program's own dialogs show (those it has
+    // so far); tests set it to answer in their place.
     static inline std::function<void(frmMain& owner, const std::string& form, const std::string& input)> ShowForm;
     // Whether the desktop offers a notification area.
     static inline std::function<bool()> TrayAvailable;
@@ -72,10 +71,6 @@ public:
     void picSepar_MouseUp(int Button, int Shift, float X, float Y);
     // Tray mode counts only while a notification-area icon really exists.
     bool InTrayMode() const;
-
-    // After a login: tells the user when the database could be read only in
-    // part (and where the file as it was is kept).
-    void TellPartialLoad();
 
     // ---- Texts ----
     void ShowFormLang();
@@ -142,8 +137,9 @@ public:
     void ClearValueBox() override;
     void AppendValueText(const std::string& text, std::int32_t colour, std::int32_t styleBits) override;
     void EnableToolbarButton(const std::string& key, bool enabled) override;
-    void ClearValue() override;
-    void ShowUsDBInTreeView(clsDatabase& db) override;
+    // After a login: tells the user that the database could be read only in
+    // part, and where the file as it was is kept.
+    void TellPartialLoad(const std::string& keptCopy) override;
 
     // ---- Controls ----
     QWidget* client = nullptr;  // the client area the layout places controls in
@@ -204,7 +200,7 @@ public:
     // The toolbar's buttons by index (1 to 11; separators included) and key.
     QAction* ToolbarButton(int index) const;
     QAction* ToolbarButton(const std::string& key) const;
-    void EnableButton(const std::string& key, bool enabled) override;
+    void EnableButton(const std::string& key, bool enabled);
     // Enables or disables a command; a command whose dialog is not part of
     // the program yet stays disabled.
     void Enable(QAction* action, bool enabled);
@@ -223,6 +219,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -232,9 +229,12 @@ private:
     void BuildToolbar();
     void ConnectHandlers();
     void ApplyOnTop(bool onTop);
+    // Gives the window the outer size the options asked for once its frame
+    // is known (it comes after the first show).
+    void FitFrameToOptions();
     void CopyField(const char* fieldName);
-    // Shows a dialog through ShowForm; the password dialog's prompt counts as
-    // cancelled unless a dialog says otherwise.
+    // Shows a dialog (through ShowForm when set); the password dialog's
+    // prompt counts as cancelled unless a dialog says otherwise.
     void ShowDialog(const char* form, const std::string& input = {});
     void AskPassword(const std::string& userName);
     // The password dialog's hash becomes the logged-in password and the user
@@ -256,6 +256,7 @@ private:
     float statusBarHeight_ = 255;
     bool loaded_ = false;
     bool applyingConfig_ = false;  // DoConfig's geometry changes lay nothing out
+    QSize pendingFrameSize_;       // outer size (pixels) waiting for the frame; 0: none
     bool paintQueued_ = false;
     std::int16_t mnIndex = 0;
     bool ReallyExit = false;

@@ -90,25 +90,43 @@ void frmMain::DoConfig() {
     mnuViewOnTop->setChecked(onTop);
     mnuViewStatusbar->setChecked(statusBar);
     mnuViewToolBar->setChecked(toolbar);
-    ApplyOnTop(onTop);
     toolbarHeight_ = toolbar ? TagHeight(tlbToolbar, 495) : 0;
     tlbToolbar->setVisible(toolbar);
     statusBarHeight_ = statusBar ? TagHeight(stbStatusBar, 255) : 0;
 
-    // The options hold the outer size; a missing one gives the design client
-    // area of 9090 x 7350.
+    // The options hold the outer size and place; a missing size gives the
+    // design client area of 9090 x 7350. The window is placed before it is
+    // first shown, so the position is taken as the frame's.
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    const int menuHeight = menuBar()->height();
+    const int menuHeight = menuBar()->sizeHint().height();
     treeWidth_ = static_cast<float>(treeWidth);
     const int widthPx = width ? twips::ToPixels(*width) - frameExtra.width() : twips::ToPixels(9090);
     const int heightPx = height ? twips::ToPixels(*height) - frameExtra.height() : twips::ToPixels(7350) + menuHeight;
     resize(std::max(widthPx, 1), std::max(heightPx, 1));
     move(left ? twips::ToPixels(*left) : frameGeometry().x(), top ? twips::ToPixels(*top) : frameGeometry().y());
+    // Before the window has its frame its size cannot be known: the outer
+    // size waits until the frame comes (FitFrameToOptions), or every start
+    // would add the frame to the stored size once more.
+    pendingFrameSize_ = QSize();
+    if (frameExtra.isNull() && (width || height))
+        pendingFrameSize_ = QSize(width ? twips::ToPixels(*width) : 0, height ? twips::ToPixels(*height) : 0);
+    ApplyOnTop(onTop);
     applyingConfig_ = false;
 
     show();
     PlaceBars();
     Form_Resize();
+}
+
+void frmMain::FitFrameToOptions() {
+    if (pendingFrameSize_.isNull()) return;
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    if (frameExtra.isNull()) return;  // no frame yet
+    const QSize outer = pendingFrameSize_;
+    pendingFrameSize_ = QSize();
+    const int widthPx = outer.width() ? outer.width() - frameExtra.width() : width();
+    const int heightPx = outer.height() ? outer.height() - frameExtra.height() : height();
+    resize(std::max(widthPx, 1), std::max(heightPx, 1));
 }
 
 void frmMain::ApplyOnTop(bool onTop) {

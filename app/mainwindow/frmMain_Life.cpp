@@ -1,10 +1,12 @@
 // The window's start, the password prompt after a lock, and closing.
 #include <QSystemTrayIcon>
+#include <string_view>
 
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainUsers.h"
+#include "app/dialogs/frmPassword.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
@@ -33,7 +35,10 @@ bool LoggedIn() { return modMain::CurUsDB && !modMain::CurUsDB->Version().empty(
 }  // namespace
 
 void frmMain::ShowDialog(const char* form, const std::string& input) {
-    if (ShowForm) ShowForm(*this, form, input);
+    if (ShowForm)
+        ShowForm(*this, form, input);
+    else if (std::string_view(form) == "frmPassword")
+        frmPassword::Ask(input);
 }
 
 void frmMain::AskPassword(const std::string& userName) {
@@ -45,17 +50,15 @@ void frmMain::LogInWithEnteredPassword(const std::string& userName) {
     modMain::CurUsPasw = modMain::FrmPaswEnetered;
     modMain::FrmPaswEnetered.clear();
     modMain::FullUserLoad(userName, modMain::CurUsPasw);
-    TellPartialLoad();
 }
 
-void frmMain::TellPartialLoad() {
-    TRACE("TellPartialLoad");
-    if (modMain::PartialLoadFile.empty()) return;
-    if (modMain::PartialLoadCopy.empty()) {
+void frmMain::TellPartialLoad(const std::string& keptCopy) {
+    TRACE("TellPartialLoad", TV(keptCopy));
+    if (keptCopy.empty()) {
         qtplat::MsgBox(kPartialLoadNoCopy, qtplat::vbExclamation);
         return;
     }
-    const QString copy = qtplat::PathToQString(modMain::PartialLoadCopy);
+    const QString copy = qtplat::PathToQString(keptCopy);
     qtplat::MsgBox(kPartialLoadKept + qtplat::QStringToAnsiLossy(QStringLiteral("\"%1\".").arg(copy)),
                    qtplat::vbExclamation);
 }

@@ -116,8 +116,6 @@ void frmMain::SelectTreeNode(const std::string& key) {
 
 void frmMain::ClearValueBox() { txtValue->clear(); }
 
-void frmMain::ClearValue() { ClearValueBox(); }
-
 void frmMain::AppendValueText(const std::string& text, std::int32_t colour, std::int32_t styleBits) {
     QTextCursor cursor(txtValue->document());
     cursor.movePosition(QTextCursor::End);
@@ -131,8 +129,3 @@ void frmMain::AppendValueText(const std::string& text, std::int32_t colour, std:
 }
 
 void frmMain::EnableToolbarButton(const std::string& key, bool enabled) { EnableButton(key, enabled); }
-
-void frmMain::ShowUsDBInTreeView(clsDatabase& db) {
-    modMain::ShowUsDBInTreeView(db, *this);
-    SelectTreeNode(modMain::kRootKey);
-}

@@ -45,13 +45,7 @@ CaptureState g_capture;
 
 std::function<std::string()> g_sections[3];
 
-void WriteToStderr(const std::string& report) {
-    std::fwrite(report.data(), 1, report.size(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
-ErrorHooks g_hooks{&WriteToStderr, [] { std::_Exit(1); }};
+ErrorHooks g_hooks{&WriteReportToStderr, [] { std::_Exit(1); }};
 bool g_reporting = false;
 
 long Depth() { return FStack.Allocated() && FStack.Dimensions() == 1 ? FStack.UBound() : 0; }
@@ -280,8 +274,14 @@ std::string DumpErrorMessageAndStack() {
     return DumpVariable("ErrorMessage", ErrorMessage) + DumpVariable("FStack", FStack);
 }
 
+void WriteReportToStderr(const std::string& report) {
+    std::fwrite(report.data(), 1, report.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 void SetErrorHooks(ErrorHooks hooks) {
-    if (!hooks.show) hooks.show = &WriteToStderr;
+    if (!hooks.show) hooks.show = &WriteReportToStderr;
     if (!hooks.end) hooks.end = [] { std::_Exit(1); };
     g_hooks = std::move(hooks);
 }

@@ -173,6 +173,12 @@ private:
     ::trace::Var {                                     \
         [&]() { return ::trace::DumpVariable(#x, x); } \
     }
+// A text that may hold a secret although its type does not say so (a search
+// text, say): dumped as a Secret.
+#define TV_HIDDEN(x)                                                    \
+    ::trace::Var {                                                      \
+        [&]() { return ::trace::DumpVariable(#x, ::trace::Secret(x)); } \
+    }
 #define TV_UDT(x, type)                              \
     ::trace::Var {                                   \
         []() { return ::trace::FixedUdt(#x, type); } \
@@ -220,14 +226,18 @@ void RegisterGlobals(GlobalSection section, std::function<std::string()> dump);
 // ErrorMessage and FStack, for modMain's section (the trace owns them).
 std::string DumpErrorMessageAndStack();
 
-// How the report reaches the user and how the program then ends. Until the
-// error window exists the program writes the report to stderr; tests replace
-// both. `end` must not return (when it does, the process ends anyway).
+// How the report reaches the user and how the program then ends. The program
+// shows it in the error window (frmError::ShowReport, which returns when the
+// program is to end); a hook left empty writes the report to stderr, or ends
+// the process. Tests replace both. `end` must not return (when it does, the
+// process ends anyway).
 struct ErrorHooks {
     std::function<void(const std::string& report)> show;
     std::function<void()> end;
 };
 void SetErrorHooks(ErrorHooks hooks);
+// The show step without a window: the report and a line end on stderr.
+void WriteReportToStderr(const std::string& report);
 // True from the moment a report is being shown: entry points that could save
 // or change data (timers, tray commands) return at once while it is set.
 bool Reporting() noexcept;

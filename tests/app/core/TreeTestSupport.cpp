@@ -30,6 +30,11 @@ void FakeView::ExpandTreeNode(const std::string& key) {
     nodes[key].expanded = true;
 }
 
+void FakeView::SelectTreeNode(const std::string& key) {
+    EXPECT_EQ(nodes.count(key), 1u) << "selected " << key << ", which is no node";
+    selected = key;
+}
+
 const FakeView::Node& FakeView::At(const std::string& key) const {
     static const Node none;
     auto it = nodes.find(key);

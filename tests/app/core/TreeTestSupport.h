@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the record tree, display and find tests: a recording
-// window, a loaded user database made the current one, and the debug log read
-// back.
+// window (also what logging in and out shows), a loaded user database made
+// the current one, and the debug log read back.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -34,12 +34,14 @@ public:
     void ClearTree() override;
     void AddTreeNode(const std::string& parentKey, const TreeNode& node) override;
     void ExpandTreeNode(const std::string& key) override;
-    void SelectTreeNode(const std::string& key) override { selected = key; }
+    // Only a node that is there can be selected.
+    void SelectTreeNode(const std::string& key) override;
     void ClearValueBox() override { box.clear(); }
     void AppendValueText(const std::string& text, std::int32_t colour, std::int32_t styleBits) override {
         box.push_back({text, colour, styleBits});
     }
     void EnableToolbarButton(const std::string& key, bool enabled) override { buttons[key] = enabled; }
+    void TellPartialLoad(const std::string& keptCopy) override { told.push_back(keptCopy); }
 
     const Node& At(const std::string& key) const;
     // The texts of a node's children, in order.
@@ -52,6 +54,7 @@ public:
     std::string selected;
     std::vector<Piece> box;
     std::map<std::string, bool> buttons;
+    std::vector<std::string> told;  // the kept copies of partial loads told
 };
 
 using coretest::Row;

@@ -62,6 +62,21 @@ TEST_F(Database, LoadsTheNewUserTextAndReadsItsRowsByNumberAndName) {
     EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
+// The core reads a table in place: what ReadTable answers is the table
+// itself, so it shows every later change and costs no copy.
+TEST_F(Database, ReadTableAnswersTheTableItselfNotACopy) {
+    auto db = Loaded();
+    const vedb::Table* table = db->ReadTable(1);
+    ASSERT_NE(table, nullptr);
+    vedb::Table copy;
+    db->GetTable(1, copy);
+    EXPECT_EQ(*table, copy);
+    db->SetTblFldVal(1, 2, 4, "Changed");
+    EXPECT_EQ(table->Records[1].fields[3], "Changed");
+    EXPECT_EQ(db->ReadTable(1), table);
+    EXPECT_EQ(trace::FStack.UBound(), 0);
+}
+
 TEST_F(Database, OutOfRangeNumbersAnswerEmptyAndSettersDoNothing) {
     auto db = Loaded();
     const vedb::DataBase before = db->DB();
@@ -81,6 +96,7 @@ TEST_F(Database, OutOfRangeNumbersAnswerEmptyAndSettersDoNothing) {
         table.Name = "untouched";
         db->GetTable(t, table);
         EXPECT_EQ(table.Name, "untouched");
+        EXPECT_EQ(db->ReadTable(t), nullptr);
     }
     EXPECT_EQ(db->GetTblRecord(1, 0), vedb::Record{});
     EXPECT_EQ(db->GetTblRecord(1, 4), vedb::Record{});
@@ -211,6 +227,7 @@ TEST_F(Database, OnlyTheTableAndFileMembersStampTheLastAccess) {
         {"GetTblFldVal", [&] { db->GetTblFldVal(1, 1, 1); }},
         {"FindTable", [&] { db->FindTable("x"); }},
         {"AddRecord", [&] { db->AddRecord(9); }},
+        {"ReadTable", [&] { db->ReadTable(1); }},
         {"SaveDB", [&] { db->SaveDB(file("saved.txt"), "", false); }},
         {"FindRecord",
          [&] {

@@ -24,7 +24,7 @@ std::string ExpectedGlobals(const std::string& progConfig, const std::string& st
            progConfig +
            "<ProgCfgPath>/cfg/config.dat</ProgCfgPath>\r\n"
            "<LastGenPasw></LastGenPasw>\r\n"
-           "<LastFindText>bank</LastFindText>\r\n"
+           "<LastFindText>{Hidden}</LastFindText>\r\n"
            "<UpTime>3</UpTime>\r\n"
            "<LastKbdState>{KeyboardBytes}</LastKbdState><LastCursorPos>{POINTAPI}</LastCursorPos>"
            "<ErrorMessage></ErrorMessage>\r\n" +

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "CoreTestSupport.h"
+#include "TreeTestSupport.h"
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/_clsMD5HASH.h"
 #include "VEDataBase/_clsRC4.h"
+#include "app/core/CoreView.h"
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
@@ -38,16 +40,16 @@ std::string Rc4(std::string bytes, const std::string& key) {
     return bytes;
 }
 
-// Records what logging in and out does to the main window.
-struct RecordingView : modMain::UserView {
-    std::vector<std::string> calls;
-    void ClearTree() override { calls.push_back("ClearTree"); }
-    void ClearValue() override { calls.push_back("ClearValue"); }
-    void ShowUsDBInTreeView(clsDatabase& db) override { calls.push_back("Show " + db.Tag()); }
-    void EnableButton(const std::string& key, bool enabled) override {
-        calls.push_back(key + (enabled ? " on" : " off"));
-    }
-};
+// A window that shows something already: a node, value-box text and enabled
+// delete buttons, as a previous login leaves it.
+void ShowSomething(treetest::FakeView& view) {
+    view.AddTreeNode({}, TreeNode{"0key", "previous", "DBIcon", "", 0, false});
+    view.AddTreeNode("0key", TreeNode{"9key", "stale", "1key", "2", 0, false});
+    view.SelectTreeNode("9key");
+    view.AppendValueText("stale text", 0, 0);
+    view.EnableToolbarButton("btnDelFolder", true);
+    view.EnableToolbarButton("btnDelRec", true);
+}
 
 class Users : public coretest::LibraryTest {
 protected:
@@ -60,10 +62,10 @@ protected:
         modMain::ProgCfgPath = file("config.dat");
         modMain::MDFM = std::make_shared<clsDataFilesManager>();
         modMain::CurUsDB = std::make_shared<clsDatabase>();
-        modMain::SetUserView(&view);
+        modMain::SetMainView(&view);
     }
     void TearDown() override {
-        modMain::SetUserView(nullptr);
+        modMain::SetMainView(nullptr);
         modMain::PartialLoadFile.clear();
         modMain::PartialLoadCopy.clear();
         LibraryTest::TearDown();
@@ -82,7 +84,7 @@ protected:
     std::vector<std::string> PrivateFiles() const { return FilesIn(plat::PrivateFolder()); }
 
     std::string folder;
-    RecordingView view;
+    treetest::FakeView view;
 };
 
 TEST_F(Users, TheNewUserTemplateIsThePlainTextOfAnEmptyRecordTable) {
@@ -167,6 +169,7 @@ TEST_F(Users, TheMarkLineDecidesThePasswordTestWithoutATemporaryFile) {
 TEST_F(Users, LoggingInSetsTheStateSavesTheLastUserAndShowsTheTree) {
     const std::string path = Add("carla", "password1");
     modMain::CurUsDB = std::make_shared<clsDatabase>();
+    ShowSomething(view);
     EXPECT_FALSE(modMain::FullUserLoad("carla", Md5("password1")).has_value());
     EXPECT_EQ(modMain::CurUser, "carla");
     EXPECT_EQ(modMain::CurUsDBPath, path);
@@ -177,26 +180,36 @@ TEST_F(Users, LoggingInSetsTheStateSavesTheLastUserAndShowsTheTree) {
     EXPECT_EQ(modMain::CurUsDB->FindTable("DataTable"), 1);
     EXPECT_EQ(modMain::ProgConfig(4), "carla");
     EXPECT_NE(qpmtest::ReadBytes(modMain::ProgCfgPath).find("carla\r\n"), std::string::npos);
-    EXPECT_EQ(view.calls,
-              (std::vector<std::string>{"ClearTree", "ClearValue", "Show carla", "btnDelFolder off", "btnDelRec off"}));
+    // The window shows the new user's tree alone, its root selected, an empty
+    // value box and no delete button.
+    EXPECT_EQ(view.top, std::vector<std::string>{"0key"});
+    EXPECT_EQ(view.nodes.size(), 1u);
+    EXPECT_EQ(view.At("0key").node.text, "carla");
+    EXPECT_TRUE(view.At("0key").expanded);
+    EXPECT_EQ(view.selected, "0key");
+    EXPECT_EQ(view.BoxText(), "");
+    EXPECT_EQ(view.buttons, (std::map<std::string, bool>{{"btnDelFolder", false}, {"btnDelRec", false}}));
+    EXPECT_EQ(view.told, std::vector<std::string>{});
     EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
     EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
     EXPECT_EQ(trace::FStack.UBound(), 0);
 
-    view.calls.clear();
+    ShowSomething(view = {});
     modMain::UnloadUser();
     EXPECT_EQ(modMain::CurUser, "");
     EXPECT_EQ(modMain::CurUsDBPath, "");
     EXPECT_TRUE(modMain::CurUsPasw.empty());
     EXPECT_EQ(modMain::CurUsDB->TabNum(), 0);
     EXPECT_EQ(modMain::ProgConfig(4), "");
-    EXPECT_EQ(view.calls, (std::vector<std::string>{"ClearTree", "ClearValue", "ClearTree"}));
+    EXPECT_EQ(view.nodes.size(), 0u);
+    EXPECT_EQ(view.top, std::vector<std::string>{});
+    EXPECT_EQ(view.BoxText(), "");
 }
 
 TEST_F(Users, AFailedLoginKeepsTheUserStateButEmptiesTheDatabase) {
     Add("dora", "password1");
     ASSERT_FALSE(modMain::FullUserLoad("dora", Md5("password1")).has_value());
-    view.calls.clear();
+    ShowSomething(view = {});
     for (const auto& [name, password] : {std::pair<std::string, std::string>{"dora", "wrong one"},
                                          {"nobody", "password1"},
                                          {"../dora", "password1"}}) {
@@ -205,7 +218,11 @@ TEST_F(Users, AFailedLoginKeepsTheUserStateButEmptiesTheDatabase) {
         EXPECT_EQ(modMain::CurUsPasw.str(), Md5("password1"));
         EXPECT_EQ(modMain::CurUsDB->TabNum(), 0);
     }
-    EXPECT_EQ(view.calls, std::vector<std::string>{});
+    // The window keeps what it showed.
+    EXPECT_EQ(view.nodes.size(), 2u);
+    EXPECT_EQ(view.selected, "9key");
+    EXPECT_EQ(view.BoxText(), "stale text");
+    EXPECT_TRUE(view.buttons["btnDelRec"]);
     EXPECT_EQ(modMain::ProgConfig(4), "dora");
     EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
     EXPECT_EQ(modMain::MDFM->GetLoadedDBNum(), 0);
@@ -344,6 +361,10 @@ TEST_F(Users, ADatabaseThatLoadsInPartIsKeptAsideBeforeItIsSavedOver) {
     const std::string copyName = fs::path(modMain::PartialLoadCopy).filename();
     EXPECT_EQ(copyName.rfind("lena.vdb.intact-", 0), 0u);
     EXPECT_NE(LogText().find("loaded only in part"), std::string::npos);
+    // The login shows what could be read and tells the user where the
+    // original is kept.
+    EXPECT_EQ(view.top, std::vector<std::string>{"0key"});
+    EXPECT_EQ(view.told, std::vector<std::string>{modMain::PartialLoadCopy});
 
     EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
     EXPECT_EQ(qpmtest::ReadBytes(modMain::PartialLoadCopy), original);

@@ -4,9 +4,11 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QStatusBar>
+#include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
 #include <filesystem>
+#include <functional>
 
 #include "MainWindowFixture.h"
 #include "ScopedEnv.h"
@@ -20,6 +22,7 @@
 #include "app/mainwindow/WindowOptions.h"
 #include "app/trace/Trace.h"
 #include "platform/FileIO.h"
+#include "platform/VbError.h"
 #include "platform/com/Creation.h"
 #include "platform/qt/AnsiText.h"
 
@@ -185,6 +188,31 @@ TEST_F(MainWindowTest, DoConfigPlacesTheWindowAndItsControls) {
     EXPECT_EQ(w->trvDatabase->height(), w->client->height() - 33 - 7);
 }
 
+// The options hold the outer size and place, and the window's frame comes
+// only once it is shown: start after start, the window keeps the size and
+// place it had, and never grows by its frame or creeps across the screen.
+TEST_F(MainWindowTest, GeometryStaysTheSameFromStartToStart) {
+    modMain::ProgConfig(16) = "9210";
+    modMain::ProgConfig(17) = "6600";
+    modMain::ProgConfig(18) = "1200";
+    modMain::ProgConfig(19) = "1200";
+    for (int start = 1; start <= 3; ++start) {
+        SCOPED_TRACE(start);
+        Start();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->frameGeometry(), QRect(80, 80, 614, 440));
+        EXPECT_NE(w->frameGeometry(), w->geometry());  // the window has a frame
+        Answer(6);
+        w->mnuFileExit_Click();
+        ASSERT_EQ(ended, start);
+        w.reset();
+        EXPECT_EQ(modMain::ProgConfig(16), "9210");
+        EXPECT_EQ(modMain::ProgConfig(17), "6600");
+        EXPECT_EQ(modMain::ProgConfig(18), "1200");
+        EXPECT_EQ(modMain::ProgConfig(19), "1200");
+    }
+}
+
 // Options a person or an older program wrote badly never stop the start:
 // the design values stand in.
 TEST_F(MainWindowTest, BadOptionValuesStartWithTheDesignValues) {
@@ -336,6 +364,49 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedForTheWindow) {
     EXPECT_NE(shown[0].find("<ForceExit>False</ForceExit>"), std::string::npos);
     EXPECT_NE(shown[0].find("<m_frmSysTray>{Cannot dump external UDTs}</m_frmSysTray>"), std::string::npos);
     trace::ResetStack();
+}
+
+// An error raised behind a control's own mouse or key event ends at the error
+// report and the program's end; it never unwinds through the toolkit's event
+// delivery. Each case runs in a child process, which the report ends.
+TEST_F(MainWindowTest, AnErrorBehindAControlsEventIsReported) {
+    StartLoggedIn();
+    QWidget* tree = w->trvDatabase->viewport();
+    const QPoint root = w->trvDatabase->visualItemRect(Node("0key")).center();
+    auto raise = [] { throw vb::VbError(5, "Invalid procedure call or argument"); };
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"tree click",
+         [&] {
+             w->trvDatabase->onClick = raise;
+             QTest::mouseClick(tree, Qt::LeftButton, {}, root);
+         }},
+        {"tree double click",
+         [&] {
+             w->trvDatabase->onClick = {};
+             w->trvDatabase->onDblClick = raise;
+             QTest::mouseDClick(tree, Qt::LeftButton, {}, root);
+         }},
+        {"tree key",
+         [&] {
+             w->trvDatabase->onKeyUp = [&](int, int) { raise(); };
+             QTest::keyClick(w->trvDatabase, Qt::Key_Insert);
+         }},
+        {"splitter press",
+         [&] {
+             w->picSepar->onMouseDown = [&](int, int, float, float) { raise(); };
+             QTest::mousePress(w->picSepar, Qt::LeftButton, {}, QPoint(2, 2));
+         }},
+    };
+    for (const auto& [name, send] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EXIT(
+            {
+                // The program's own error hooks: the report on stderr, then the end.
+                trace::SetErrorHooks({});
+                send();
+            },
+            ::testing::ExitedWithCode(1), "Invalid procedure call or argument");
+    }
 }
 
 // F3: a save that fails at exit asks before the changes are dropped.

@@ -14,6 +14,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTree.h"
 #include "platform/qt/AnsiText.h"
@@ -83,6 +84,41 @@ TEST_F(MainWindowTest, CaptionsComeFromTheLanguageTexts) {
     for (int index : {4, 7, 10}) EXPECT_TRUE(w->ToolbarButton(index)->isSeparator()) << index;
     EXPECT_EQ(w->ToolbarButton("btnFind"), w->ToolbarButton(11));
     EXPECT_EQ(w->windowTitle(), QString::fromLatin1(frmMain::kCaption));
+}
+
+// Each menu holds its items in order ("-" a separator), each with its
+// shortcut; the three popups stay off the menu bar.
+TEST_F(MainWindowTest, MenusHoldTheirItemsInOrderWithTheirShortcuts) {
+    Start();
+    auto items = [&](const char* menu) {
+        std::vector<std::string> out;
+        for (QAction* a : w->findChild<QMenu*>(menu)->actions()) {
+            std::string item = a->isSeparator() ? "-" : a->objectName().toStdString();
+            if (!a->shortcut().isEmpty()) item += " " + a->shortcut().toString().toStdString();
+            out.push_back(item);
+        }
+        return out;
+    };
+    using List = std::vector<std::string>;
+    EXPECT_EQ(items("mnufile"), (List{"mnuFileAddUser Ctrl+N", "mnuFileDelCurUser Ctrl+T", "mnuFileSelectUser Ctrl+H",
+                                      "mnuFileUnloadUser Ctrl+U", "-", "mnuFileChangeUsPasw Ctrl+G",
+                                      "mnuFileSaveDB Ctrl+S", "-", "mnuFileBackup", "-", "mnuFileExit Ctrl+E"}));
+    EXPECT_EQ(items("mnuView"), (List{"mnuViewToolBar", "mnuViewStatusbar", "-", "mnuViewOnTop"}));
+    EXPECT_EQ(items("mnuTools"), (List{"mnuToolsGenerator Ctrl+R", "mnuToolsFlash", "mnuToolsClearClip Ctrl+P",
+                                       "mnuToolsFind Ctrl+F", "-", "mnuToolsOptions Ctrl+O"}));
+    EXPECT_EQ(items("mnuHelp"), (List{"mnuHelpContents", "mnuHelpAskSupport", "-", "mnuHelpAbout"}));
+    EXPECT_EQ(items("mnuContextTrv"),
+              (List{"mnuContextTrvAddFolder", "mnuContextTrvDelFolder", "-", "mnuContextTrvAddRec",
+                    "mnuContextTrvDelRec", "-", "mnuContextTrvEdit", "mnuContextTrvRename Ctrl+M"}));
+    EXPECT_EQ(items("mnuContextVal"),
+              (List{"mnuContextValCopyPasw", "mnuContextValCopyLog", "mnuContextValCopyTit", "mnuContextValCopyDesc"}));
+    EXPECT_EQ(items("mnuTray"),
+              (List{"mnuTrayShow", "mnuTrayGenPasw", "mnuTraySaveDB", "mnuTraySelectUser", "-", "mnuTrayExit"}));
+    List bar;
+    for (QAction* a : w->menuBar()->actions()) bar.push_back(a->menu()->objectName().toStdString());
+    EXPECT_EQ(bar, (List{"mnufile", "mnuView", "mnuTools", "mnuHelp"}));
+    // The rename shortcut of the hidden tree menu works from the window.
+    EXPECT_TRUE(w->actions().contains(w->mnuContextTrvRename));
 }
 
 TEST_F(MainWindowTest, MissingLanguageFileShowsTheErrorTextAndCommandsStillWork) {

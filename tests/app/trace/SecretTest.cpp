@@ -24,6 +24,12 @@ void SetField(const std::string& FieldName, const trace::Secret& NewValue) {
     vb::Raise(vb::errSubscript);
 }
 
+// A search: the text searched may be a password, although it is a plain string.
+void FindText(const std::string& SText) {
+    TRACE_MOD(modSecrets, "FindText", TV_HIDDEN(SText));
+    SetField("Password", trace::Secret("correct horse battery"));
+}
+
 void SaveRecord(const trace::Secret& Pasw) {
     TRACE_MOD(modSecrets, "SaveRecord", TV(Pasw));
     trace::Secret key = "D41D8CD98F00B204E9800998ECF8427E" + Pasw.str();
@@ -32,7 +38,7 @@ void SaveRecord(const trace::Secret& Pasw) {
     TRACE_LOCAL(login);
     trace::Secret description = "safe combination 31-24-11";
     TRACE_LOCAL(description);
-    SetField("Password", trace::Secret("correct horse battery"));
+    FindText("hunter2-searched");
 }
 
 }  // namespace modSecrets
@@ -57,12 +63,14 @@ TEST_F(SecretReport, ReportHoldsNoSecretWhereverItIsHeld) {
     ExpectEnds([&] { form.cmdOK_Click(); });
     const std::string& r = trace::ErrorMessage;
     ASSERT_NE(r.find("Block Name: SetField"), std::string::npos);
-    for (const char* secret : {"5F4DCC3B5AA765D61D8327DEB882CF99", "typed-plain-text", "Gen3r4tedPw",
-                               "D41D8CD98F00B204E9800998ECF8427E", "alice@example.org", "31-24-11", "correct horse"})
+    for (const char* secret :
+         {"5F4DCC3B5AA765D61D8327DEB882CF99", "typed-plain-text", "Gen3r4tedPw", "D41D8CD98F00B204E9800998ECF8427E",
+          "alice@example.org", "31-24-11", "correct horse", "hunter2-searched"})
         EXPECT_EQ(r.find(secret), std::string::npos) << secret;
     // The variables are still there, with their names.
     EXPECT_NE(r.find("<CurUsPasw>{Hidden}</CurUsPasw>"), std::string::npos);
     EXPECT_NE(r.find("<NewValue>{Hidden}</NewValue>"), std::string::npos);
+    EXPECT_NE(r.find("Name: modSecrets.FindText, Type: 1, Parameters: <SText>{Hidden}</SText>"), std::string::npos);
     EXPECT_NE(r.find("<CurUser>alice</CurUser>"), std::string::npos);
 }
 
