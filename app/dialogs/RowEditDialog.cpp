@@ -61,7 +61,7 @@ TRACE_BOUNDARY
 
 // ---- The dialog ----
 
-RowEditDialog::RowEditDialog(const char* formName, RowKind kind, std::int32_t titleText, RowNodeView& tree)
+RowEditDialog::RowEditDialog(const char* formName, RowKind kind, std::int32_t titleText, TreeNodeTarget& tree)
     : RowDialog(formName, kind), titleText_(titleText), tree_(tree) {
     UseTreePictures();
     lblIconCap = Control<QLabel>("lblIconCap");

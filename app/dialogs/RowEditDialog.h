@@ -15,21 +15,11 @@
 #include <functional>
 #include <string>
 
-#include "app/core/CoreView.h"
 #include "app/dialogs/RowDialog.h"
+#include "app/dialogs/TreeNodeTarget.h"
 
 class QCheckBox;
 class QComboBox;
-
-// What the edit dialogs change in the main window's record tree.
-class RowNodeView {
-public:
-    virtual ~RowNodeView() = default;
-    // Gives the node keyed `node.key` the text, colour and boldness of
-    // `node`, and its image unless `node.image` is empty (the row kept its
-    // image). The tag stays.
-    virtual void UpdateTreeNode(const TreeNode& node) = 0;
-};
 
 // The colour swatch: a box filled with a colour (a colour value, red in the
 // low byte), reporting a double click.
@@ -73,7 +63,7 @@ public:
     std::int32_t RecFlags = 0;
 
 protected:
-    RowEditDialog(const char* formName, RowKind kind, std::int32_t titleText, RowNodeView& tree);
+    RowEditDialog(const char* formName, RowKind kind, std::int32_t titleText, TreeNodeTarget& tree);
     void Form_Load() override;
 
 private:
@@ -86,5 +76,5 @@ private:
     void SelectIcon(const std::string& image);
 
     const std::int32_t titleText_;
-    RowNodeView& tree_;
+    TreeNodeTarget& tree_;
 };

@@ -1,10 +1,10 @@
 #include "app/dialogs/frmEditFolder.h"
 
-frmEditFolder::frmEditFolder(RowNodeView& tree) : RowEditDialog("frmEditFolder", RowKind::Folder, 104, tree) {
+frmEditFolder::frmEditFolder(TreeNodeTarget& tree) : RowEditDialog("frmEditFolder", RowKind::Folder, 104, tree) {
     setWindowTitle(QStringLiteral("Edit Folder"));
 }
 
-void frmEditFolder::Show(const std::string& RecordID, RowNodeView& tree) {
+void frmEditFolder::Show(const std::string& RecordID, TreeNodeTarget& tree) {
     frmEditFolder dialog(tree);
     dialog.RecordID = RecordID;
     dialog.ShowModal();

@@ -7,9 +7,9 @@
 class frmEditFolder : public RowEditDialog {
 public:
     // `tree` is the main window's record tree, whose node the save updates.
-    explicit frmEditFolder(RowNodeView& tree);
+    explicit frmEditFolder(TreeNodeTarget& tree);
 
     // Edits the row of the node keyed `RecordID` ("<IndNum>key"), the
     // selected node: shows the dialog modally with the main window as owner.
-    static void Show(const std::string& RecordID, RowNodeView& tree);
+    static void Show(const std::string& RecordID, TreeNodeTarget& tree);
 };

@@ -8,9 +8,9 @@
 class frmEditRecord : public RowEditDialog {
 public:
     // `tree` is the main window's record tree, whose node the save updates.
-    explicit frmEditRecord(RowNodeView& tree);
+    explicit frmEditRecord(TreeNodeTarget& tree);
 
     // Edits the row of the node keyed `RecordID` ("<IndNum>key"), the
     // selected node: shows the dialog modally with the main window as owner.
-    static void Show(const std::string& RecordID, RowNodeView& tree);
+    static void Show(const std::string& RecordID, TreeNodeTarget& tree);
 };

@@ -13,7 +13,7 @@
 
 #include "DialogTestSupport.h"
 #include "TreeTestSupport.h"
-#include "app/dialogs/RowEditDialog.h"
+#include "app/dialogs/TreeNodeTarget.h"
 
 class QWidget;
 
@@ -22,7 +22,7 @@ namespace recordtest {
 using coretest::Row;
 
 // The main window's tree as the dialogs see it: nodes added and updated.
-class FakeTree : public treetest::FakeView, public RowNodeView {
+class FakeTree : public treetest::FakeView, public TreeNodeTarget {
 public:
     void UpdateTreeNode(const TreeNode& node) override;
     std::vector<TreeNode> updates;
