@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/core/CoreView.h"
+#include "app/dialogs/TrayIconTarget.h"
 #include "app/trace/Trace.h"
 
 class ImageList;
@@ -29,8 +30,9 @@ class QToolBar;
 class QTreeWidgetItem;
 class RecordTree;
 class SplitterBar;
+class frmSysTray;
 
-class frmMain : public QMainWindow, public trace::Traced, public CoreView {
+class frmMain : public QMainWindow, public trace::Traced, public CoreView, public TrayIconTarget {
 public:
     // The caption, which no language text replaces.
     static constexpr const char* kCaption = "Norvask Quellon Password Manager";
@@ -128,6 +130,16 @@ public:
     void mnuContextTrvDelFolder_Click();
     void mnuContextTrvAddRec_Click();
     void mnuContextTrvDelRec_Click();
+
+    // ---- The notification-area icon ----
+    // 1 creates the notification-area icon, 2 removes it; DoUnloadTIcon
+    // follows.
+    void TrayIconManagement(std::int32_t action) override;
+    void m_frmSysTray_MenuClick(std::int32_t lIndex, const std::string& sKey);
+    void m_frmSysTray_SysTrayDoubleClick(int eButton);
+    void m_frmSysTray_SysTrayMouseDown(int eButton);
+    // The notification-area window while the icon exists.
+    frmSysTray* m_frmSysTray = nullptr;
 
     // ---- What the core shows through the window ----
     void ClearTree() override;
@@ -241,7 +253,6 @@ private:
     // is loaded.
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
-    void TrayIconManagement(std::int32_t action);
     void EndAfterExit();
     void PlaceBars();
     float ClientWidth() const;

@@ -145,9 +145,3 @@ void frmMain::Form_Unload(std::int32_t& Cancel) try {
     trace::TraceUnload("frmMain", TraceInstanceID);
 }
 TRACE_BOUNDARY
-
-void frmMain::TrayIconManagement(std::int32_t action) {
-    TRACE("TrayIconManagement", TV(action));
-    // The notification-area window is not part of the program yet: no icon
-    // is made, so DoUnloadTIcon stays False and the window never hides.
-}
