@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "app/dialogs/TrayIconTarget.h"
 #include "app/trace/Trace.h"
 
+class clsDatabase;
 class ImageList;
 class QAction;
 class QLabel;
@@ -131,7 +133,9 @@ public:
     void mnuContextTrvAddRec_Click();
     void mnuContextTrvDelRec_Click();
 
-    // ---- The notification-area icon ----
+    // ---- Timers, the inactivity lock and the notification-area icon ----
+    void tmrTimer_Timer();
+    void tmrAutobackup_Timer();
     // 1 creates the notification-area icon, 2 removes it; DoUnloadTIcon
     // follows.
     void TrayIconManagement(std::int32_t action) override;
@@ -254,6 +258,22 @@ private:
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
     void EndAfterExit();
+
+    // ---- The lock ----
+    void EnableByState();
+    void Lock();
+    // Ends label edits, drags and popup menus and unloads every dialog and
+    // message box, innermost first; false when one would not go.
+    bool CloseOtherWindows();
+    // Out of sight: hidden while the icon can bring the window back, else
+    // minimised.
+    void HideLocked();
+    // The database whose save failed at the lock is still the open one.
+    bool KeptAtLock() const;
+    // After the right password: the database kept at the lock is shown again
+    // (saved once more first).
+    void ReopenKeptDatabase();
+    std::shared_ptr<clsDatabase> keptAtLock_;
     void PlaceBars();
     float ClientWidth() const;
     float ClientHeight() const;

@@ -1,5 +1,6 @@
 // The window's start, the password prompt after a lock, and closing.
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <string_view>
 
 #include "app/core/clsDatabase.h"
@@ -15,6 +16,12 @@
 #include "platform/qt/Desktop.h"
 
 namespace {
+
+// Told when a wrong password or a cancel would log out while changes that
+// could not be saved at the lock are still open.
+constexpr const char* kStaysLocked =
+    "The database has changes that could not be saved when the program locked itself. The program stays locked "
+    "so that they are not lost: give the right password to get back to them, or exit the program.";
 
 // Asked when the database could not be written at exit, so unsaved changes
 // are never lost without the user knowing.
@@ -67,6 +74,8 @@ void frmMain::Form_Load() try {
     TRACE("Form_Load");
     trace::TraceObjectLoaded("frmMain", true, TraceInstanceID);
     loaded_ = true;
+    tmrTimer->start();
+    tmrAutobackup->start();
     modMain::DbgPrint("TESTPOINT 1");
     // The tree draws lines, plus and minus signs, pictures and text.
     trvDatabase->setRootIsDecorated(true);
@@ -96,11 +105,18 @@ void frmMain::Form_Paint() try {
     if (!IsProtected || modMain::FrmPaswShown) return;
     AskPassword(winopt::Get(winopt::kLastUser));
     if (modMain::FrmPaswResult == 1) {
-        LogInWithEnteredPassword(modMain::CurUser);
+        if (KeptAtLock())
+            ReopenKeptDatabase();
+        else
+            LogInWithEnteredPassword(modMain::CurUser);
         Enable(mnuTraySaveDB, true);
         Enable(mnuTraySelectUser, true);
         Enable(mnuTrayGenPasw, true);
         IsProtected = false;
+    } else if (KeptAtLock() && modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)) != 2) {
+        // Logging out would drop changes that still cannot be saved.
+        qtplat::MsgBox(kStaysLocked, qtplat::vbExclamation);
+        HideLocked();
     } else {
         IsProtected = false;
         modMain::UnloadUser();
