@@ -144,6 +144,7 @@ void frmMain::ConnectHandlers() {
     };
     connect(tmrTimer, &QTimer::timeout, this, [this] { tmrTimer_Timer(); });
     connect(tmrAutobackup, &QTimer::timeout, this, [this] { tmrAutobackup_Timer(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { Session_CommitData(); });
 }
 
 std::string frmMain::DumpModuleVars() const {

@@ -142,6 +142,9 @@ public:
     void m_frmSysTray_MenuClick(std::int32_t lIndex, const std::string& sKey);
     void m_frmSysTray_SysTrayDoubleClick(int eButton);
     void m_frmSysTray_SysTrayMouseDown(int eButton);
+    // The desktop session is ending: the exit work runs at once, without a
+    // question, and the close that follows ends the program.
+    void Session_CommitData();
     // The notification-area window while the icon exists.
     frmSysTray* m_frmSysTray = nullptr;
 
@@ -258,6 +261,10 @@ private:
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
     void EndAfterExit();
+    // The exit work: the database, the icon, the geometry unless minimised,
+    // the options. False when the database could not be saved and the user
+    // chose to stay (never asked while the session ends).
+    bool ExitWork();
 
     // ---- The lock ----
     void EnableByState();
@@ -274,6 +281,7 @@ private:
     // (saved once more first).
     void ReopenKeptDatabase();
     std::shared_ptr<clsDatabase> keptAtLock_;
+    bool sessionEnded_ = false;
     void PlaceBars();
     float ClientWidth() const;
     float ClientHeight() const;

@@ -1,6 +1,7 @@
 // The window's start, the password prompt after a lock, and closing.
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <string>
 #include <string_view>
 
 #include "app/core/clsDatabase.h"
@@ -147,17 +148,42 @@ void frmMain::Form_Unload(std::int32_t& Cancel) try {
         if (InTrayMode()) hide();
         return;
     }
+    if (!ExitWork()) {
+        ForceExit = false;
+        Cancel = 1;
+        return;
+    }
+    trace::TraceUnload("frmMain", TraceInstanceID);
+}
+TRACE_BOUNDARY
+
+bool frmMain::ExitWork() {
+    TRACE("ExitWork");
     if (LoggedIn()) {
         const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
-        if (r != 2 && qtplat::MsgBox(kExitUnsaved, qtplat::vbYesNo | qtplat::vbExclamation) != qtplat::vbYes) {
-            ForceExit = false;
-            Cancel = 1;
-            return;
+        TRACE_LOCAL(r);
+        if (r != 2) {
+            // The session manager waits for no one: the end goes on.
+            if (sessionEnded_)
+                modMain::DbgPrint("Session end: the database could not be saved (result " + std::to_string(r) + ")");
+            else if (qtplat::MsgBox(kExitUnsaved, qtplat::vbYesNo | qtplat::vbExclamation) != qtplat::vbYes)
+                return false;
         }
     }
     if (modMain::DoUnloadTIcon) TrayIconManagement(2);
     if (!isMinimized()) SaveGUIConf();
     modMain::SaveConfig(modMain::ProgCfgPath);
-    trace::TraceUnload("frmMain", TraceInstanceID);
+    return true;
+}
+
+void frmMain::Session_CommitData() try {
+    TRACE("Session_CommitData");
+    if (trace::Reporting()) return;
+    // Neither a question nor a tray-mode hide may stand in the way of the
+    // session's end: the work is done now, and the close that follows ends
+    // the program.
+    sessionEnded_ = true;
+    ForceExit = true;
+    ExitWork();
 }
 TRACE_BOUNDARY

@@ -358,7 +358,7 @@ TEST_F(LockTest, AFailedSaveAtTheLockKeepsTheChanges) {
 }
 
 // While an error report is shown nothing may change or save data: no lock,
-// no backup count, no tray command.
+// no backup count, no tray command, no session work.
 TEST_F(LockTest, NothingRunsWhileAnErrorReportIsShown) {
     modMain::ProgConfig(12) = "1";
     StartSelected();
@@ -373,6 +373,7 @@ TEST_F(LockTest, NothingRunsWhileAnErrorReportIsShown) {
     IdleAndTick();
     w->tmrAutobackup_Timer();
     w->m_frmSysTray_MenuClick(6, "Exit");
+    w->Session_CommitData();
     EXPECT_FALSE(w->IsProtected);
     EXPECT_EQ(modMain::UpTime, 0);
     EXPECT_TRUE(boxes.empty());
@@ -415,6 +416,51 @@ TEST_F(LockTest, TheAutoBackupRunsOnTheFirstCountedTickAndEverySixtieth) {
     w->tmrAutobackup_Timer();
     EXPECT_EQ(modMain::UpTime, 62);
     EXPECT_EQ(backups(), 2u);
+}
+
+// F8: the session's end runs the exit work at once and asks nothing, also
+// in tray mode with the window hidden and when the save fails; the close
+// that follows ends the program.
+TEST_F(LockTest, TheSessionEndSavesWithoutAsking) {
+    modMain::ProgConfig(12) = "1";
+    trayAvailable = true;
+    StartSelected();
+    ASSERT_TRUE(modMain::DoUnloadTIcon);
+    w->close();  // tray mode: only hidden
+    ASSERT_FALSE(w->isVisible());
+    SetRowField(9, "Title", "Saved at the session's end");
+    modMain::ProgConfig(16) = "1";
+    w->Session_CommitData();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(modMain::DoUnloadTIcon);
+    EXPECT_EQ(w->m_frmSysTray, nullptr);
+    EXPECT_EQ(OnDisk(9, "Title"), "Saved at the session's end");
+    EXPECT_NE(modMain::ProgConfig(16), "1");  // the geometry was stored
+    EXPECT_NE(qpmtest::ReadBytes(modMain::ProgCfgPath).find(modMain::ProgConfig(16)), std::string::npos);
+    EXPECT_EQ(ended, 0);
+    w->close();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(ended, 1);
+
+    // Outside tray mode, minimised, with a save that fails: still no question;
+    // the geometry of before the minimise stays.
+    w.reset();
+    modMain::ProgConfig(12) = "0";
+    StartSelected();
+    w->showMinimized();
+    QCoreApplication::processEvents();
+    modMain::ProgConfig(16) = "1";
+    {
+        // The database cannot be written; the options file can.
+        coretest::ScopedLibraryWriteFaults faults({0, true});
+        plat::ClearWriteFaults();
+        w->Session_CommitData();
+        w->close();
+    }
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(ended, 2);
+    EXPECT_EQ(modMain::ProgConfig(16), "1");
+    EXPECT_NE(LogText().find("Session end: the database could not be saved"), std::string::npos);
 }
 
 }  // namespace
