@@ -277,8 +277,8 @@ private:
     void HideLocked();
     // The database whose save failed at the lock is still the open one.
     bool KeptAtLock() const;
-    // After the right password: the database kept at the lock is shown again
-    // (saved once more first).
+    // After the right password: the database kept at the lock is shown
+    // again and saved once more; the user is told when that still fails.
     void ReopenKeptDatabase();
     std::shared_ptr<clsDatabase> keptAtLock_;
     bool sessionEnded_ = false;
