@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/core/modMainBackup.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
@@ -115,7 +116,7 @@ void frmMain::BuildControls() {
     tmrTimer->setInterval(100);
     tmrAutobackup = new QTimer(this);
     tmrAutobackup->setObjectName(QStringLiteral("tmrAutobackup"));
-    tmrAutobackup->setInterval(60000);
+    tmrAutobackup->setInterval(modMain::AutobackupTimerInterval);
 
     picTrayHook = new QWidget(client);
     picTrayHook->setObjectName(QStringLiteral("picTrayHook"));
@@ -141,6 +142,9 @@ void frmMain::ConnectHandlers() {
         trvDatabase_AfterLabelEdit(node, cancel, newString);
         return cancel == 0;
     };
+    connect(tmrTimer, &QTimer::timeout, this, [this] { tmrTimer_Timer(); });
+    connect(tmrAutobackup, &QTimer::timeout, this, [this] { tmrAutobackup_Timer(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { Session_CommitData(); });
 }
 
 std::string frmMain::DumpModuleVars() const {
@@ -213,7 +217,8 @@ void frmMain::paintEvent(QPaintEvent* e) try {
             this,
             [this] {
                 paintQueued_ = false;
-                Form_Paint();
+                // A minimised window shows nothing: the prompt waits for it.
+                if (isVisible() && !isMinimized()) Form_Paint();
             },
             Qt::QueuedConnection);
     }

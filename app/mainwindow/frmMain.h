@@ -11,13 +11,16 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/core/CoreView.h"
+#include "app/dialogs/TrayIconTarget.h"
 #include "app/trace/Trace.h"
 
+class clsDatabase;
 class ImageList;
 class QAction;
 class QLabel;
@@ -29,8 +32,9 @@ class QToolBar;
 class QTreeWidgetItem;
 class RecordTree;
 class SplitterBar;
+class frmSysTray;
 
-class frmMain : public QMainWindow, public trace::Traced, public CoreView {
+class frmMain : public QMainWindow, public trace::Traced, public CoreView, public TrayIconTarget {
 public:
     // The caption, which no language text replaces.
     static constexpr const char* kCaption = "Norvask Quellon Password Manager";
@@ -128,6 +132,21 @@ public:
     void mnuContextTrvDelFolder_Click();
     void mnuContextTrvAddRec_Click();
     void mnuContextTrvDelRec_Click();
+
+    // ---- Timers, the inactivity lock and the notification-area icon ----
+    void tmrTimer_Timer();
+    void tmrAutobackup_Timer();
+    // 1 creates the notification-area icon, 2 removes it; DoUnloadTIcon
+    // follows.
+    void TrayIconManagement(std::int32_t action) override;
+    void m_frmSysTray_MenuClick(std::int32_t lIndex, const std::string& sKey);
+    void m_frmSysTray_SysTrayDoubleClick(int eButton);
+    void m_frmSysTray_SysTrayMouseDown(int eButton);
+    // The desktop session is ending: the exit work runs at once, without a
+    // question, and the close that follows ends the program.
+    void Session_CommitData();
+    // The notification-area window while the icon exists.
+    frmSysTray* m_frmSysTray = nullptr;
 
     // ---- What the core shows through the window ----
     void ClearTree() override;
@@ -241,8 +260,28 @@ private:
     // is loaded.
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
-    void TrayIconManagement(std::int32_t action);
     void EndAfterExit();
+    // The exit work: the database, the icon, the geometry unless minimised,
+    // the options. False when the database could not be saved and the user
+    // chose to stay (never asked while the session ends).
+    bool ExitWork();
+
+    // ---- The lock ----
+    void EnableByState();
+    void Lock();
+    // Ends label edits, drags and popup menus and unloads every dialog and
+    // message box, innermost first; false when one would not go.
+    bool CloseOtherWindows();
+    // Out of sight: hidden while the icon can bring the window back, else
+    // minimised.
+    void HideLocked();
+    // The database whose save failed at the lock is still the open one.
+    bool KeptAtLock() const;
+    // After the right password: the database kept at the lock is shown
+    // again and saved once more; the user is told when that still fails.
+    void ReopenKeptDatabase();
+    std::shared_ptr<clsDatabase> keptAtLock_;
+    bool sessionEnded_ = false;
     void PlaceBars();
     float ClientWidth() const;
     float ClientHeight() const;

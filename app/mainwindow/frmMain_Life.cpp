@@ -1,5 +1,7 @@
 // The window's start, the password prompt after a lock, and closing.
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <string>
 #include <string_view>
 
 #include "app/core/clsDatabase.h"
@@ -15,6 +17,12 @@
 #include "platform/qt/Desktop.h"
 
 namespace {
+
+// Told when a wrong password or a cancel would log out while changes that
+// could not be saved at the lock are still open.
+constexpr const char* kStaysLocked =
+    "The database has changes that could not be saved when the program locked itself. The program stays locked "
+    "so that they are not lost: give the right password to get back to them, or exit the program.";
 
 // Asked when the database could not be written at exit, so unsaved changes
 // are never lost without the user knowing.
@@ -67,6 +75,8 @@ void frmMain::Form_Load() try {
     TRACE("Form_Load");
     trace::TraceObjectLoaded("frmMain", true, TraceInstanceID);
     loaded_ = true;
+    tmrTimer->start();
+    tmrAutobackup->start();
     modMain::DbgPrint("TESTPOINT 1");
     // The tree draws lines, plus and minus signs, pictures and text.
     trvDatabase->setRootIsDecorated(true);
@@ -96,11 +106,18 @@ void frmMain::Form_Paint() try {
     if (!IsProtected || modMain::FrmPaswShown) return;
     AskPassword(winopt::Get(winopt::kLastUser));
     if (modMain::FrmPaswResult == 1) {
-        LogInWithEnteredPassword(modMain::CurUser);
+        if (KeptAtLock())
+            ReopenKeptDatabase();
+        else
+            LogInWithEnteredPassword(modMain::CurUser);
         Enable(mnuTraySaveDB, true);
         Enable(mnuTraySelectUser, true);
         Enable(mnuTrayGenPasw, true);
         IsProtected = false;
+    } else if (KeptAtLock() && modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)) != 2) {
+        // Logging out would drop changes that still cannot be saved.
+        qtplat::MsgBox(kStaysLocked, qtplat::vbExclamation);
+        HideLocked();
     } else {
         IsProtected = false;
         modMain::UnloadUser();
@@ -131,23 +148,42 @@ void frmMain::Form_Unload(std::int32_t& Cancel) try {
         if (InTrayMode()) hide();
         return;
     }
+    if (!ExitWork()) {
+        ForceExit = false;
+        Cancel = 1;
+        return;
+    }
+    trace::TraceUnload("frmMain", TraceInstanceID);
+}
+TRACE_BOUNDARY
+
+bool frmMain::ExitWork() {
+    TRACE("ExitWork");
     if (LoggedIn()) {
         const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
-        if (r != 2 && qtplat::MsgBox(kExitUnsaved, qtplat::vbYesNo | qtplat::vbExclamation) != qtplat::vbYes) {
-            ForceExit = false;
-            Cancel = 1;
-            return;
+        TRACE_LOCAL(r);
+        if (r != 2) {
+            // The session manager waits for no one: the end goes on.
+            if (sessionEnded_)
+                modMain::DbgPrint("Session end: the database could not be saved (result " + std::to_string(r) + ")");
+            else if (qtplat::MsgBox(kExitUnsaved, qtplat::vbYesNo | qtplat::vbExclamation) != qtplat::vbYes)
+                return false;
         }
     }
     if (modMain::DoUnloadTIcon) TrayIconManagement(2);
     if (!isMinimized()) SaveGUIConf();
     modMain::SaveConfig(modMain::ProgCfgPath);
-    trace::TraceUnload("frmMain", TraceInstanceID);
+    return true;
+}
+
+void frmMain::Session_CommitData() try {
+    TRACE("Session_CommitData");
+    if (trace::Reporting()) return;
+    // Neither a question nor a tray-mode hide may stand in the way of the
+    // session's end: the work is done now, and the close that follows ends
+    // the program.
+    sessionEnded_ = true;
+    ForceExit = true;
+    ExitWork();
 }
 TRACE_BOUNDARY
-
-void frmMain::TrayIconManagement(std::int32_t action) {
-    TRACE("TrayIconManagement", TV(action));
-    // The notification-area window is not part of the program yet: no icon
-    // is made, so DoUnloadTIcon stays False and the window never hides.
-}

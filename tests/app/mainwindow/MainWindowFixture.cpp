@@ -98,6 +98,9 @@ void MainWindowTest::SetUp() {
     frmMain::EndProgram = [this] { ++ended; };
     frmMain::TrayAvailable = [this] { return trayAvailable; };
     QApplication::clipboard()->setText(QStringLiteral("sentinel"));
+    // As the program's start does: the last input is now, so the inactivity
+    // lock never comes while a test runs the event loop.
+    modMain::LastActive = static_cast<std::int32_t>(clock);
 }
 
 void MainWindowTest::TearDown() {

@@ -431,23 +431,19 @@ TEST_F(MainWindowTest, FailedSaveAtExitAsksBeforeEnding) {
     EXPECT_EQ(ended, 1);
 }
 
-// Tray mode counts only while a tray icon exists: without one the close box
-// asks as outside tray mode and the window never vanishes.
+// Tray mode counts only while a tray icon exists: without a notification
+// area the close box asks as outside tray mode and the window never vanishes.
 TEST_F(MainWindowTest, TrayModeWithoutTrayIconClosesAsOutsideTrayMode) {
     modMain::ProgConfig(12) = "1";
-    for (bool available : {false, true}) {
-        trayAvailable = available;
-        Start();
-        EXPECT_FALSE(modMain::DoUnloadTIcon);
-        EXPECT_FALSE(w->InTrayMode());
-        boxes.clear();
-        Answer(7);
-        EXPECT_FALSE(w->close());
-        EXPECT_EQ(boxes.size(), 1u);
-        EXPECT_TRUE(w->isVisible());
-    }
-    // With an icon (the tray window sets the flag) the close box only hides.
-    modMain::DoUnloadTIcon = true;
+    trayAvailable = false;
+    Start();
+    EXPECT_TRUE(modMain::DoUnloadTIcon);
+    EXPECT_FALSE(w->InTrayMode());
+    Answer(7);
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(w->isVisible());
+    // With a notification area the close box only hides.
     trayAvailable = true;
     EXPECT_TRUE(w->InTrayMode());
     boxes.clear();
@@ -455,12 +451,12 @@ TEST_F(MainWindowTest, TrayModeWithoutTrayIconClosesAsOutsideTrayMode) {
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(ended, 0);
-    // Exit still asks in tray mode, and ends on Yes.
+    // Exit still asks in tray mode, and ends on Yes without the icon.
     Answer(6);
     w->mnuTrayExit_Click();
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(ended, 1);
-    modMain::DoUnloadTIcon = false;
+    EXPECT_FALSE(modMain::DoUnloadTIcon);
 }
 
 TEST_F(MainWindowTest, ExitWhileMinimisedKeepsTheLastStoredGeometry) {
