@@ -141,6 +141,18 @@ void frmMain::ConnectHandlers() {
         trvDatabase_AfterLabelEdit(node, cancel, newString);
         return cancel == 0;
     };
+    trvDatabase->onOLEStartDrag = [this](QMimeData& data, std::int32_t& effects) {
+        trvDatabase_OLEStartDrag(data, effects);
+    };
+    trvDatabase->onOLEDragOver = [this](const QMimeData& data, std::int32_t& effect, int b, int s, float x, float y,
+                                        int state) { trvDatabase_OLEDragOver(data, effect, b, s, x, y, state); };
+    trvDatabase->onOLEGiveFeedback = [this](std::int32_t& effect, bool& defaultCursors) {
+        trvDatabase_OLEGiveFeedback(effect, defaultCursors);
+    };
+    trvDatabase->onOLEDragDrop = [this](const QMimeData& data, std::int32_t& effect, int b, int s, float x, float y) {
+        trvDatabase_OLEDragDrop(data, effect, b, s, x, y);
+    };
+    trvDatabase->onOLECompleteDrag = [this](std::int32_t& effect) { trvDatabase_OLECompleteDrag(effect); };
 }
 
 std::string frmMain::DumpModuleVars() const {
