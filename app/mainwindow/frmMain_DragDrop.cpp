@@ -85,7 +85,8 @@ TRACE_BOUNDARY
 void frmMain::trvDatabase_OLEDragDrop(const QMimeData& Data, std::int32_t& Effect, int Button, int Shift, float x,
                                       float y) try {
     TRACE("trvDatabase_OLEDragDrop", TV_EXT(Data), TV(Effect), TV(Button), TV(Shift), TV(x), TV(y));
-    if (!IsOwnDrag(Data)) return;
+    // While an error report is up the program is ending: nothing is saved.
+    if (trace::Reporting() || !IsOwnDrag(Data)) return;
     QTreeWidgetItem* dragged = trvDatabase->Find(moDragNode);
     if (!dragged || IsRootNode(dragged)) {
         trvDatabase->SetDropHighlight(nullptr);

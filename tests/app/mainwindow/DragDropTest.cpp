@@ -22,6 +22,7 @@
 #include "app/core/modMain.h"
 #include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
+#include "app/trace/Trace.h"
 #include "platform/FileIO.h"
 
 namespace guitest {
@@ -304,6 +305,22 @@ TEST_F(DragDropTest, ANodeNeverGoesIntoItsOwnSubtree) {
         Complete();
     }
     EXPECT_FALSE(tree.MoveNode(Key(1), "99key"));
+    ExpectNothingMoved(before);
+}
+
+// A drop that arrives while an error report is up (the program is ending)
+// moves and saves nothing.
+TEST_F(DragDropTest, NoDropWhileAnErrorIsReported) {
+    const Snapshot before = Snap();
+    QMimeData data;
+    StartDrag(Key(10), data);
+    ASSERT_TRUE(Over(data, "0key"));
+    trace::SetErrorHooks({[&](const std::string&) { Drop(data, "0key"); }, [] { throw tracetest::ProgramEnded{}; }});
+    modMain::CurUsDB->SetTblTag(1, "not a number");
+    ClickNode("0key");
+    ExpectEnds([&] { w->tlbToolbar_ButtonClick(5, "btnAddFolder"); });
+    trace::ResetStack();
+    modMain::CurUsDB->SetTblTag(1, "13");
     ExpectNothingMoved(before);
 }
 
