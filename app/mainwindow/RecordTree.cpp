@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <vector>
 
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
@@ -64,6 +65,11 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(true);
     setContextMenuPolicy(Qt::PreventContextMenu);
     setItemDelegate(new RecordTreeDelegate(this));
+    // Drops arrive at the viewport, in the coordinates hit tests use; the
+    // view starts no drag of its own (the window starts them).
+    viewport()->setAcceptDrops(true);
+    setDragEnabled(false);
+    setDropIndicatorShown(false);
 }
 
 void RecordTree::SetImageList(const ImageList* images) {
@@ -126,6 +132,35 @@ void RecordTree::RemoveNode(const std::string& key) {
     if (!node) return;
     Forget(node);
     delete node;
+}
+
+bool RecordTree::IsBelow(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor) {
+    for (const QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent())
+        if (p == ancestor) return true;
+    return false;
+}
+
+namespace {
+
+void CollectExpanded(QTreeWidgetItem* node, std::vector<QTreeWidgetItem*>& open) {
+    if (node->isExpanded()) open.push_back(node);
+    for (int i = 0; i < node->childCount(); ++i) CollectExpanded(node->child(i), open);
+}
+
+}  // namespace
+
+bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKey) {
+    QTreeWidgetItem* node = Find(key);
+    QTreeWidgetItem* newParent = Find(newParentKey);
+    if (!node || !newParent || newParent == node || IsBelow(newParent, node)) return false;
+    // The view forgets which nodes of a subtree it lets go of were open.
+    std::vector<QTreeWidgetItem*> open;
+    CollectExpanded(node, open);
+    QTreeWidgetItem* oldParent = node->parent() ? node->parent() : invisibleRootItem();
+    oldParent->takeChild(oldParent->indexOfChild(node));
+    newParent->addChild(node);
+    for (QTreeWidgetItem* n : open) n->setExpanded(true);
+    return true;
 }
 
 void RecordTree::ClearNodes() {
@@ -229,7 +264,9 @@ TRACE_BOUNDARY
 
 void RecordTree::mouseMoveEvent(QMouseEvent* e) try {
     NotePointer(e->position());
-    QTreeWidget::mouseMoveEvent(e);
+    // With the left button held the pointer drags the pressed node; it never
+    // carries the selection along to the nodes it passes.
+    if (!(e->buttons() & Qt::LeftButton)) QTreeWidget::mouseMoveEvent(e);
     if (onMouseMove) onMouseMove(VbButtons(e->buttons()), VbShift(e->modifiers()), pointerX_, pointerY_);
 }
 TRACE_BOUNDARY

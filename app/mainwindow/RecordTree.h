@@ -5,15 +5,18 @@
 // found by key, drop-highlighted apart from the selection, hit-tested in
 // twips, and renamed through a label edit that the owner may refuse.
 //
-// The control reports mouse, key and label-edit events through callbacks with
-// the arguments the window's handlers take (buttons 1/2, shift bits, twips,
-// key codes); it starts no command of its own.
+// The control reports mouse, key, label-edit and drag events through
+// callbacks with the arguments the window's handlers take (buttons 1/2, shift
+// bits, twips, key codes, drop effects); it starts no command of its own.
 #include <QTreeWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <unordered_map>
 
 #include "app/mainwindow/ImageList.h"
+
+class QMimeData;
 
 class RecordTree : public QTreeWidget {
 public:
@@ -32,6 +35,13 @@ public:
                              const std::string& text, const std::string& image);
     // Removes the node with its subtree; nothing when the key is not there.
     void RemoveNode(const std::string& key);
+    // Moves the node with its subtree to the end of newParent's children,
+    // keeping which of its nodes are open. Refused (false, nothing changes)
+    // when either key is not there, or when newParent is the node itself or
+    // lies below it: the subtree would be cut off from the tree.
+    bool MoveNode(const std::string& key, const std::string& newParentKey);
+    // True when `node` lies strictly below `ancestor`.
+    static bool IsBelow(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor);
     // Removes every node.
     void ClearNodes();
     QTreeWidgetItem* Find(const std::string& key) const;
@@ -81,22 +91,50 @@ public:
     // ends the edit without it.
     std::function<bool(QTreeWidgetItem* node, const QString& newString)> onAfterLabelEdit;
 
+    // Dragging. OLEDrag runs a drag of this tree's data and returns when the
+    // drag has ended: onOLEStartDrag fills the data and the allowed effects
+    // (1 copy, 2 move), onOLECompleteDrag is told the effect taken (0 none).
+    // While the drag is over the tree, onOLEDragOver (state 0 enter, 2 over)
+    // then onOLEGiveFeedback run at each move; the tree takes a drop at that
+    // point only while the feedback leaves the default cursors on. A drop
+    // runs onOLEDragOver at its point, then onOLEDragDrop. Only drags this
+    // tree started reach these handlers: data dragged in from another window
+    // or program is refused before them.
+    void OLEDrag();
+    // Ends the drag OLEDrag runs, as if the user had pressed Escape.
+    void CancelOLEDrag();
+    std::function<void(QMimeData& data, std::int32_t& allowedEffects)> onOLEStartDrag;
+    std::function<void(const QMimeData& data, std::int32_t& effect, int button, int shift, float x, float y, int state)>
+        onOLEDragOver;
+    std::function<void(std::int32_t& effect, bool& defaultCursors)> onOLEGiveFeedback;
+    std::function<void(const QMimeData& data, std::int32_t& effect, int button, int shift, float x, float y)>
+        onOLEDragDrop;
+    std::function<void(std::int32_t& effect)> onOLECompleteDrag;
+
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dragLeaveEvent(QDragLeaveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     friend class RecordTreeDelegate;
     void Forget(QTreeWidgetItem* node);
     bool CommitLabel(QTreeWidgetItem* node, const QString& text);
     void NotePointer(const QPointF& pos);
+    // Runs the drag-over and feedback handlers for a drag of this tree at
+    // the event's point and accepts or refuses a drop there.
+    void DragOverAt(QDragMoveEvent* e, int state);
 
     const ImageList* images_ = nullptr;
     std::unordered_map<std::string, QTreeWidgetItem*> byKey_;
     std::string dropHighlight_;
+    bool dragging_ = false;  // OLEDrag's drag is running
     float pointerX_ = 0;
     float pointerY_ = 0;
 };

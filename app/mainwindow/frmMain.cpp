@@ -145,6 +145,18 @@ void frmMain::ConnectHandlers() {
     connect(tmrTimer, &QTimer::timeout, this, [this] { tmrTimer_Timer(); });
     connect(tmrAutobackup, &QTimer::timeout, this, [this] { tmrAutobackup_Timer(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { Session_CommitData(); });
+    trvDatabase->onOLEStartDrag = [this](QMimeData& data, std::int32_t& effects) {
+        trvDatabase_OLEStartDrag(data, effects);
+    };
+    trvDatabase->onOLEDragOver = [this](const QMimeData& data, std::int32_t& effect, int b, int s, float x, float y,
+                                        int state) { trvDatabase_OLEDragOver(data, effect, b, s, x, y, state); };
+    trvDatabase->onOLEGiveFeedback = [this](std::int32_t& effect, bool& defaultCursors) {
+        trvDatabase_OLEGiveFeedback(effect, defaultCursors);
+    };
+    trvDatabase->onOLEDragDrop = [this](const QMimeData& data, std::int32_t& effect, int b, int s, float x, float y) {
+        trvDatabase_OLEDragDrop(data, effect, b, s, x, y);
+    };
+    trvDatabase->onOLECompleteDrag = [this](std::int32_t& effect) { trvDatabase_OLECompleteDrag(effect); };
 }
 
 std::string frmMain::DumpModuleVars() const {

@@ -9,6 +9,7 @@
 // named control_Event; the Qt event overrides only translate their arguments
 // (twips, button and shift codes, key codes) and call them.
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +26,7 @@ class ImageList;
 class QAction;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QStatusBar;
 class QTextEdit;
 class QTimer;
@@ -147,6 +149,17 @@ public:
     void Session_CommitData();
     // The notification-area window while the icon exists.
     frmSysTray* m_frmSysTray = nullptr;
+    // ---- Dragging nodes ----
+    // Effects: 0 none, 1 copy, 2 move; states: 0 enter, 1 leave, 2 over.
+    void trvDatabase_OLEStartDrag(QMimeData& Data, std::int32_t& AllowedEffects);
+    void trvDatabase_OLEDragOver(const QMimeData& Data, std::int32_t& Effect, int Button, int Shift, float x, float y,
+                                 int State);
+    void trvDatabase_OLEGiveFeedback(std::int32_t& Effect, bool& DefaultCursors);
+    void trvDatabase_OLEDragDrop(const QMimeData& Data, std::int32_t& Effect, int Button, int Shift, float x, float y);
+    void trvDatabase_OLECompleteDrag(std::int32_t& Effect);
+    // Ends a node drag that is armed or running, moving nothing (the lock
+    // calls it before it empties the tree).
+    void CancelNodeDrag();
 
     // ---- What the core shows through the window ----
     void ClearTree() override;
@@ -260,6 +273,10 @@ private:
     // is loaded.
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
+    // True when no drop is allowed at (x, y) twips of the tree.
+    bool CheckPointerState(float x, float y);
+    // True when Data is the data of the node drag this window runs now.
+    bool IsOwnDrag(const QMimeData& Data) const;
     void EndAfterExit();
     // The exit work: the database, the icon, the geometry unless minimised,
     // the options. False when the database could not be saved and the user
@@ -286,6 +303,9 @@ private:
     float ClientWidth() const;
     float ClientHeight() const;
 
+    QPointer<const QMimeData> dragData_;  // the data of the node drag running now
+    float dragFromX_ = 0;                 // where the left press armed it, twips
+    float dragFromY_ = 0;
     std::set<QAction*> unavailable_;
     std::vector<QAction*> toolbarButtons_;  // index 1 .. 11 at 0 .. 10
     std::vector<std::string> toolbarKeys_;

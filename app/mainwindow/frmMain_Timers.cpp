@@ -1,6 +1,5 @@
 // The state timer with the inactivity lock, and the auto-backup timer.
 #include <QApplication>
-#include <QDrag>
 #include <QTreeWidgetItem>
 
 #include "app/core/clsDataFilesManager.h"
@@ -119,10 +118,7 @@ bool frmMain::CloseOtherWindows() {
     // choice, so nothing reaches the database after it is saved.
     if (QTreeWidgetItem* editing = trvDatabase->currentItem(); editing && trvDatabase->isPersistentEditorOpen(editing))
         trvDatabase->closePersistentEditor(editing);
-    if (findChild<QDrag*>()) QDrag::cancel();
-    mbIndrag = false;
-    moDragNode.clear();
-    trvDatabase->SetDropHighlight(nullptr);
+    CancelNodeDrag();
     while (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
         if (QApplication::activePopupWidget() == popup) break;

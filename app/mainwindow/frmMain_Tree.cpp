@@ -1,6 +1,7 @@
 // The record tree's events and its node commands: add and delete folders
 // and records.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
@@ -12,6 +13,7 @@
 #include "app/core/modMainDisplay.h"
 #include "app/core/modMainTree.h"
 #include "app/mainwindow/RecordTree.h"
+#include "app/mainwindow/TreeNodeKinds.h"
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/frmMain.h"
 #include "platform/VbStrings.h"
@@ -25,9 +27,6 @@ constexpr int kKeyDelete = 46;
 
 // Told when a typed name holds characters the code page cannot store.
 constexpr const char* kNameNotStorable = "This name contains characters that cannot be stored: ";
-
-bool IsRoot(const QTreeWidgetItem* node) { return RecordTree::Key(node) == modMain::kRootKey; }
-bool IsRecord(const QTreeWidgetItem* node) { return RecordTree::TagValue(node) == 2; }
 
 }  // namespace
 
@@ -62,7 +61,7 @@ void frmMain::trvDatabase_Click() try {
         ClearValueBox();
         modMain::ShowDataInTextBox(db, row, tbl, *this);
     }
-    if (IsRecord(selected)) {
+    if (IsRecordNode(selected)) {
         EnableButton("btnDelRec", true);
         EnableButton("btnDelFolder", false);
         EnableButton("btnAddFolder", false);
@@ -74,7 +73,7 @@ void frmMain::trvDatabase_Click() try {
         EnableButton("btnAddFolder", true);
         EnableButton("btnAddRec", true);
     }
-    if (IsRoot(selected)) {
+    if (IsRootNode(selected)) {
         EnableButton("btnDelFolder", false);
         EnableButton("btnDelRec", false);
     }
@@ -95,7 +94,7 @@ void frmMain::trvDatabase_AfterLabelEdit(QTreeWidgetItem* node, std::int32_t& Ca
         Cancel = 1;
         return;
     }
-    if (!IsRoot(node))
+    if (!IsRootNode(node))
         modMain::ChangeDataTableField("IndNum", vb::CStr(RecordTree::Number(node)), "Title", *text);
     else
         modMain::CurUsDB->Tag(*text);
@@ -108,7 +107,7 @@ void frmMain::trvDatabase_DblClick() try {
     QTreeWidgetItem* hit = trvDatabase->HitTest(trvDatabase->PointerX(), trvDatabase->PointerY());
     QTreeWidgetItem* selected = trvDatabase->SelectedItem();
     // A double click on a folder or the root only opens or closes it.
-    if (hit && hit == selected && IsRecord(selected)) {
+    if (hit && hit == selected && IsRecordNode(selected)) {
         trvDatabase->SetDropHighlight(selected);
         mnuContextTrvEdit_Click();
     }
@@ -120,10 +119,10 @@ void frmMain::trvDatabase_KeyUp(int KeyCode, int Shift) try {
     if (trvDatabase->NodeCount() == 0) return;
     QTreeWidgetItem* selected = trvDatabase->SelectedItem();
     if (!selected) return;
-    if (KeyCode == kKeyInsert && (RecordTree::TagValue(selected) == 1 || IsRoot(selected))) {
+    if (KeyCode == kKeyInsert && (RecordTree::TagValue(selected) == 1 || IsRootNode(selected))) {
         trvDatabase->SetDropHighlight(selected);
         mnuContextTrvAddRec_Click();
-    } else if (KeyCode == kKeyDelete && !IsRoot(selected)) {
+    } else if (KeyCode == kKeyDelete && !IsRootNode(selected)) {
         trvDatabase->SetDropHighlight(selected);
         mnuContextTrvDelFolder_Click();
     }
@@ -140,14 +139,16 @@ void frmMain::trvDatabase_MouseDown(int Button, int Shift, float x, float y) try
         trvDatabase->SetSelectedItem(node);
         moDragNode = RecordTree::Key(node);
         mbIndrag = true;
+        dragFromX_ = x;
+        dragFromY_ = y;
     } else if (Button == 2 && trvDatabase->DropHighlight()) {
         QTreeWidgetItem* target = trvDatabase->DropHighlight();
-        const bool record = IsRecord(target);
+        const bool record = IsRecordNode(target);
         Enable(mnuContextTrvAddFolder, !record);
         Enable(mnuContextTrvDelFolder, !record);
         Enable(mnuContextTrvAddRec, !record);
         Enable(mnuContextTrvDelRec, record);
-        if (IsRoot(target)) {
+        if (IsRootNode(target)) {
             Enable(mnuContextTrvDelFolder, false);
             Enable(mnuContextTrvEdit, false);
         } else {
@@ -162,7 +163,12 @@ TRACE_BOUNDARY
 
 void frmMain::trvDatabase_MouseMove(int Button, int Shift, float x, float y) try {
     TRACE("trvDatabase_MouseMove", TV(Button), TV(Shift), TV(x), TV(y));
-    // Dragging nodes is not part of the program yet.
+    // The drag starts once the pointer has gone the platform's drag distance
+    // from the press with the left button held; a smaller move is a click.
+    if (!mbIndrag || !(Button & 1)) return;
+    const QPoint moved(twips::ToPixels(x - dragFromX_), twips::ToPixels(y - dragFromY_));
+    if (moved.manhattanLength() < QApplication::startDragDistance()) return;
+    trvDatabase->OLEDrag();
 }
 TRACE_BOUNDARY
 
