@@ -31,7 +31,7 @@ echo "== Fuzz targets (clang, libFuzzer + ASan + UBSan) =="
 # build-fuzz/artifacts/ and fails the run. QPM_FUZZ_SECONDS sets the time.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQPM_FUZZ=ON -DQPM_BUILD_BENCH=OFF
 cmake --build build-fuzz -j "$jobs"
-fuzz_seconds=${QPM_FUZZ_SECONDS:-25}
+fuzz_seconds=${QPM_FUZZ_SECONDS:-60}
 mkdir -p build-fuzz/artifacts
 pids=()
 targets=(load_db string_form line_coding zlib)
