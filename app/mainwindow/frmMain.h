@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -56,9 +55,12 @@ public:
     // dialog's name ("frmPassword", "frmEditRecord", ...) and `input` what the
     // caller sets before the show (the user name, the record's key, ...).
     // The password dialog leaves its results in FrmPaswResult and
-    // FrmPaswEnetered. Unset, the program's own dialogs show (those it has
-    // so far); tests set it to answer in their place.
+    // FrmPaswEnetered. Unset, the program's own dialogs show
+    // (ShowOwnDialog); tests set it to answer in their place.
     static inline std::function<void(frmMain& owner, const std::string& form, const std::string& input)> ShowForm;
+    // Shows the program's own dialog named `form` with `input`, modally; an
+    // unknown name shows nothing.
+    void ShowOwnDialog(const std::string& form, const std::string& input);
     // Whether the desktop offers a notification area.
     static inline std::function<bool()> TrayAvailable;
     // Ends the program after the exit work (the application's event loop).
@@ -233,8 +235,7 @@ public:
     QAction* ToolbarButton(int index) const;
     QAction* ToolbarButton(const std::string& key) const;
     void EnableButton(const std::string& key, bool enabled);
-    // Enables or disables a command; a command whose dialog is not part of
-    // the program yet stays disabled.
+    // Enables or disables a command (nothing for a missing one).
     void Enable(QAction* action, bool enabled);
 
     // ---- Window state ----
@@ -306,7 +307,6 @@ private:
     QPointer<const QMimeData> dragData_;  // the data of the node drag running now
     float dragFromX_ = 0;                 // where the left press armed it, twips
     float dragFromY_ = 0;
-    std::set<QAction*> unavailable_;
     std::vector<QAction*> toolbarButtons_;  // index 1 .. 11 at 0 .. 10
     std::vector<std::string> toolbarKeys_;
     float treeWidth_ = 3015;

@@ -8,6 +8,7 @@
 
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainRemovable.h"
 #include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/Twips.h"
@@ -116,8 +117,10 @@ TRACE_BOUNDARY
 
 void frmMain::mnuToolsFlash_Click() try {
     TRACE("mnuToolsFlash_Click");
-    // The copy to a removable drive is not part of the program yet; the
-    // command stays disabled.
+    // A plain folder choice: no edit box and no start folder.
+    std::string path;
+    if (!modMain::dlgBrowseFolder(this, path, "Choose removable device", false, false)) return;
+    if (modMain::InstallToRemovableDevice(path) == 1) qtplat::MsgBox(modLang::Texts(132), qtplat::vbInformation);
 }
 TRACE_BOUNDARY
 

@@ -2,13 +2,11 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <string>
-#include <string_view>
 
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainUsers.h"
-#include "app/dialogs/frmPassword.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
@@ -41,13 +39,6 @@ constexpr const char* kPartialLoadNoCopy =
 bool LoggedIn() { return modMain::CurUsDB && !modMain::CurUsDB->Version().empty(); }
 
 }  // namespace
-
-void frmMain::ShowDialog(const char* form, const std::string& input) {
-    if (ShowForm)
-        ShowForm(*this, form, input);
-    else if (std::string_view(form) == "frmPassword")
-        frmPassword::Ask(input);
-}
 
 void frmMain::AskPassword(const std::string& userName) {
     modMain::FrmPaswResult = 3;

@@ -23,7 +23,6 @@ struct ItemDef {
     int textId;
     const char* shortcut;
     Handler handler;
-    bool available;  // false: the command's dialog is not part of the program yet
 };
 
 struct MenuDef {
@@ -35,7 +34,7 @@ struct MenuDef {
     std::vector<ItemDef> items;
 };
 
-ItemDef Separator(const char* name = "") { return {nullptr, name, "", 0, "", nullptr, true}; }
+ItemDef Separator(const char* name = "") { return {nullptr, name, "", 0, "", nullptr}; }
 
 const std::vector<MenuDef>& Menus() {
     static const std::vector<MenuDef> menus = {
@@ -45,24 +44,21 @@ const std::vector<MenuDef>& Menus() {
          26,
          true,
          {
-             {&frmMain::mnuFileAddUser, "mnuFileAddUser", "Add New User", 30, "Ctrl+N", &frmMain::mnuFileAddUser_Click,
-              false},
+             {&frmMain::mnuFileAddUser, "mnuFileAddUser", "Add New User", 30, "Ctrl+N", &frmMain::mnuFileAddUser_Click},
              {&frmMain::mnuFileDelCurUser, "mnuFileDelCurUser", "Delete Current User", 31, "Ctrl+T",
-              &frmMain::mnuFileDelCurUser_Click, true},
+              &frmMain::mnuFileDelCurUser_Click},
              {&frmMain::mnuFileSelectUser, "mnuFileSelectUser", "Select User", 32, "Ctrl+H",
-              &frmMain::mnuFileSelectUser_Click, false},
+              &frmMain::mnuFileSelectUser_Click},
              {&frmMain::mnuFileUnloadUser, "mnuFileUnloadUser", "Unload User", 141, "Ctrl+U",
-              &frmMain::mnuFileUnloadUser_Click, true},
+              &frmMain::mnuFileUnloadUser_Click},
              Separator(),
              {&frmMain::mnuFileChangeUsPasw, "mnuFileChangeUsPasw", "Change User Password", 33, "Ctrl+G",
-              &frmMain::mnuFileChangeUsPasw_Click, false},
-             {&frmMain::mnuFileSaveDB, "mnuFileSaveDB", "Save Database", 34, "Ctrl+S", &frmMain::mnuFileSaveDB_Click,
-              true},
+              &frmMain::mnuFileChangeUsPasw_Click},
+             {&frmMain::mnuFileSaveDB, "mnuFileSaveDB", "Save Database", 34, "Ctrl+S", &frmMain::mnuFileSaveDB_Click},
              Separator(),
-             {&frmMain::mnuFileBackup, "mnuFileBackup", "Backup Manager", 142, "", &frmMain::mnuFileBackup_Click,
-              false},
+             {&frmMain::mnuFileBackup, "mnuFileBackup", "Backup Manager", 142, "", &frmMain::mnuFileBackup_Click},
              Separator(),
-             {&frmMain::mnuFileExit, "mnuFileExit", "Exit", 35, "Ctrl+E", &frmMain::mnuFileExit_Click, true},
+             {&frmMain::mnuFileExit, "mnuFileExit", "Exit", 35, "Ctrl+E", &frmMain::mnuFileExit_Click},
          }},
         {&frmMain::mnuView,
          "mnuView",
@@ -70,11 +66,10 @@ const std::vector<MenuDef>& Menus() {
          27,
          true,
          {
-             {&frmMain::mnuViewToolBar, "mnuViewToolBar", "Toolbar", 36, "", &frmMain::mnuViewToolBar_Click, true},
-             {&frmMain::mnuViewStatusbar, "mnuViewStatusbar", "Status Bar", 37, "", &frmMain::mnuViewStatusbar_Click,
-              true},
+             {&frmMain::mnuViewToolBar, "mnuViewToolBar", "Toolbar", 36, "", &frmMain::mnuViewToolBar_Click},
+             {&frmMain::mnuViewStatusbar, "mnuViewStatusbar", "Status Bar", 37, "", &frmMain::mnuViewStatusbar_Click},
              Separator(),
-             {&frmMain::mnuViewOnTop, "mnuViewOnTop", "Always on Top", 38, "", &frmMain::mnuViewOnTop_Click, true},
+             {&frmMain::mnuViewOnTop, "mnuViewOnTop", "Always on Top", 38, "", &frmMain::mnuViewOnTop_Click},
          }},
         {&frmMain::mnuTools,
          "mnuTools",
@@ -83,15 +78,14 @@ const std::vector<MenuDef>& Menus() {
          true,
          {
              {&frmMain::mnuToolsGenerator, "mnuToolsGenerator", "Password Generator", 39, "Ctrl+R",
-              &frmMain::mnuToolsGenerator_Click, false},
+              &frmMain::mnuToolsGenerator_Click},
              {&frmMain::mnuToolsFlash, "mnuToolsFlash", "Install to Removeable Device", 143, "",
-              &frmMain::mnuToolsFlash_Click, false},
+              &frmMain::mnuToolsFlash_Click},
              {&frmMain::mnuToolsClearClip, "mnuToolsClearClip", "Clear Clipboard", 40, "Ctrl+P",
-              &frmMain::mnuToolsClearClip_Click, true},
-             {&frmMain::mnuToolsFind, "mnuToolsFind", "Find", 41, "Ctrl+F", &frmMain::mnuToolsFind_Click, false},
+              &frmMain::mnuToolsClearClip_Click},
+             {&frmMain::mnuToolsFind, "mnuToolsFind", "Find", 41, "Ctrl+F", &frmMain::mnuToolsFind_Click},
              Separator(),
-             {&frmMain::mnuToolsOptions, "mnuToolsOptions", "Options", 42, "Ctrl+O", &frmMain::mnuToolsOptions_Click,
-              false},
+             {&frmMain::mnuToolsOptions, "mnuToolsOptions", "Options", 42, "Ctrl+O", &frmMain::mnuToolsOptions_Click},
          }},
         {&frmMain::mnuHelp,
          "mnuHelp",
@@ -99,11 +93,11 @@ const std::vector<MenuDef>& Menus() {
          29,
          true,
          {
-             {&frmMain::mnuHelpContents, "mnuHelpContents", "Contents", 43, "", &frmMain::mnuHelpContents_Click, true},
+             {&frmMain::mnuHelpContents, "mnuHelpContents", "Contents", 43, "", &frmMain::mnuHelpContents_Click},
              {&frmMain::mnuHelpAskSupport, "mnuHelpAskSupport", "Ask support", 44, "",
-              &frmMain::mnuHelpAskSupport_Click, true},
+              &frmMain::mnuHelpAskSupport_Click},
              Separator(),
-             {&frmMain::mnuHelpAbout, "mnuHelpAbout", "About", 46, "", &frmMain::mnuHelpAbout_Click, false},
+             {&frmMain::mnuHelpAbout, "mnuHelpAbout", "About", 46, "", &frmMain::mnuHelpAbout_Click},
          }},
         {&frmMain::mnuContextTrv,
          "mnuContextTrv",
@@ -112,19 +106,18 @@ const std::vector<MenuDef>& Menus() {
          false,
          {
              {&frmMain::mnuContextTrvAddFolder, "mnuContextTrvAddFolder", "Add New Folder", 113, "",
-              &frmMain::mnuContextTrvAddFolder_Click, true},
+              &frmMain::mnuContextTrvAddFolder_Click},
              {&frmMain::mnuContextTrvDelFolder, "mnuContextTrvDelFolder", "Delete Folder", 114, "",
-              &frmMain::mnuContextTrvDelFolder_Click, true},
+              &frmMain::mnuContextTrvDelFolder_Click},
              Separator("mnuContextTrvSepar"),
              {&frmMain::mnuContextTrvAddRec, "mnuContextTrvAddRec", "Add New Record", 115, "",
-              &frmMain::mnuContextTrvAddRec_Click, false},
+              &frmMain::mnuContextTrvAddRec_Click},
              {&frmMain::mnuContextTrvDelRec, "mnuContextTrvDelRec", "Delete Record", 116, "",
-              &frmMain::mnuContextTrvDelRec_Click, true},
+              &frmMain::mnuContextTrvDelRec_Click},
              Separator("mnuContextTrvSepar2"),
-             {&frmMain::mnuContextTrvEdit, "mnuContextTrvEdit", "Edit", 117, "", &frmMain::mnuContextTrvEdit_Click,
-              false},
+             {&frmMain::mnuContextTrvEdit, "mnuContextTrvEdit", "Edit", 117, "", &frmMain::mnuContextTrvEdit_Click},
              {&frmMain::mnuContextTrvRename, "mnuContextTrvRename", "Rename", 118, "Ctrl+M",
-              &frmMain::mnuContextTrvRename_Click, true},
+              &frmMain::mnuContextTrvRename_Click},
          }},
         {&frmMain::mnuContextVal,
          "mnuContextVal",
@@ -133,13 +126,13 @@ const std::vector<MenuDef>& Menus() {
          false,
          {
              {&frmMain::mnuContextValCopyPasw, "mnuContextValCopyPasw", "Copy Password", 119, "",
-              &frmMain::mnuContextValCopyPasw_Click, true},
+              &frmMain::mnuContextValCopyPasw_Click},
              {&frmMain::mnuContextValCopyLog, "mnuContextValCopyLog", "Copy Login", 120, "",
-              &frmMain::mnuContextValCopyLog_Click, true},
+              &frmMain::mnuContextValCopyLog_Click},
              {&frmMain::mnuContextValCopyTit, "mnuContextValCopyTit", "Copy Title", 122, "",
-              &frmMain::mnuContextValCopyTit_Click, true},
+              &frmMain::mnuContextValCopyTit_Click},
              {&frmMain::mnuContextValCopyDesc, "mnuContextValCopyDesc", "Copy Description", 121, "",
-              &frmMain::mnuContextValCopyDesc_Click, true},
+              &frmMain::mnuContextValCopyDesc_Click},
          }},
         {&frmMain::mnuTray,
          "mnuTray",
@@ -147,14 +140,13 @@ const std::vector<MenuDef>& Menus() {
          0,
          false,
          {
-             {&frmMain::mnuTrayShow, "mnuTrayShow", "Show", 123, "", &frmMain::mnuTrayShow_Click, true},
-             {&frmMain::mnuTrayGenPasw, "mnuTrayGenPasw", "Generate Password", 124, "", &frmMain::mnuTrayGenPasw_click,
-              false},
-             {&frmMain::mnuTraySaveDB, "mnuTraySaveDB", "Save Database", 125, "", &frmMain::mnuTraySaveDB_Click, true},
+             {&frmMain::mnuTrayShow, "mnuTrayShow", "Show", 123, "", &frmMain::mnuTrayShow_Click},
+             {&frmMain::mnuTrayGenPasw, "mnuTrayGenPasw", "Generate Password", 124, "", &frmMain::mnuTrayGenPasw_click},
+             {&frmMain::mnuTraySaveDB, "mnuTraySaveDB", "Save Database", 125, "", &frmMain::mnuTraySaveDB_Click},
              {&frmMain::mnuTraySelectUser, "mnuTraySelectUser", "Change User", 126, "",
-              &frmMain::mnuTraySelectUser_Click, false},
+              &frmMain::mnuTraySelectUser_Click},
              Separator(),
-             {&frmMain::mnuTrayExit, "mnuTrayExit", "Exit", 127, "", &frmMain::mnuTrayExit_Click, true},
+             {&frmMain::mnuTrayExit, "mnuTrayExit", "Exit", 127, "", &frmMain::mnuTrayExit_Click},
          }},
     };
     return menus;
@@ -165,22 +157,21 @@ struct ButtonDef {
     const char* key;
     const char* tooltip;
     int textId;
-    bool available;
 };
 
 const std::vector<ButtonDef>& Buttons() {
     static const std::vector<ButtonDef> buttons = {
-        {"btnAddUser", "Add New User", 47, false},
-        {"btnDelUser", "Delete Current User", 48, true},
-        {"btnSelectUser", "Select User", 49, false},
-        {"btnSepar", "", 0, true},
-        {"btnAddFolder", "Add New Folder", 50, true},
-        {"btnDelFolder", "Delete Folder", 51, true},
-        {"", "", 0, true},
-        {"btnAddRec", "Add New Record", 52, false},
-        {"btnDelRec", "Delete Record", 53, true},
-        {"tbnSepar2", "", 0, true},
-        {"btnFind", "Find", 54, false},
+        {"btnAddUser", "Add New User", 47},
+        {"btnDelUser", "Delete Current User", 48},
+        {"btnSelectUser", "Select User", 49},
+        {"btnSepar", "", 0},
+        {"btnAddFolder", "Add New Folder", 50},
+        {"btnDelFolder", "Delete Folder", 51},
+        {"", "", 0},
+        {"btnAddRec", "Add New Record", 52},
+        {"btnDelRec", "Delete Record", 53},
+        {"tbnSepar2", "", 0},
+        {"btnFind", "Find", 54},
     };
     return buttons;
 }
@@ -206,10 +197,6 @@ void frmMain::BuildMenus() {
                 // Shortcuts of the hidden popups work through the window.
                 if (!m.onMenuBar) addAction(a);
             }
-            if (!it.available) {
-                a->setEnabled(false);
-                unavailable_.insert(a);
-            }
             this->*it.action = a;
             const Handler handler = it.handler;
             connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -228,10 +215,6 @@ void frmMain::BuildToolbar() {
         } else {
             a = tlbToolbar->addAction(imlToolBarList->Icon(b.key), QString::fromLatin1(b.tooltip));
             a->setToolTip(QString::fromLatin1(b.tooltip));
-            if (!b.available) {
-                a->setEnabled(false);
-                unavailable_.insert(a);
-            }
             const std::string key = b.key;
             connect(a, &QAction::triggered, this, [this, index, key] { tlbToolbar_ButtonClick(index, key); });
         }
@@ -256,8 +239,7 @@ void frmMain::EnableButton(const std::string& key, bool enabled) { Enable(Toolba
 
 void frmMain::Enable(QAction* action, bool enabled) {
     if (!action) return;
-    // A command whose dialog is not part of the program yet stays disabled.
-    action->setEnabled(enabled && !unavailable_.count(action));
+    action->setEnabled(enabled);
 }
 
 void frmMain::ShowFormLang() try {
