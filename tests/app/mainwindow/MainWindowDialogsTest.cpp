@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
@@ -16,10 +17,13 @@
 #include "TempDir.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainRemovable.h"
+#include "app/core/modMainUsers.h"
 #include "app/dialogs/VbDialog.h"
 #include "app/dialogs/frmChangeUsPasw.h"
 #include "app/dialogs/frmEditRecord.h"
 #include "app/dialogs/frmFind.h"
+#include "app/dialogs/frmPassword.h"
+#include "app/dialogs/frmSelectUser.h"
 #include "app/mainwindow/RecordTree.h"
 #include "platform/qt/AnsiText.h"
 #include "platform/qt/Choosers.h"
@@ -160,6 +164,32 @@ TEST_F(MainWindowDialogsTest, FindSelectsTheHitInTheTree) {
     EXPECT_TRUE(w->trvDatabase->DropHighlight() == selected);
     EXPECT_TRUE(selected->parent()->isExpanded());
     EXPECT_TRUE(w->txtValue->toPlainText().contains(QStringLiteral("Router")));
+}
+
+// Choosing another user in the select user dialog, with the right password
+// in the password dialog it opens, shows that user's tree in the window.
+TEST_F(MainWindowDialogsTest, SelectingAnotherUserShowsTheirTree) {
+    ASSERT_EQ(modMain::AddUser(databases + "/Other.vdb", "Other", trace::Secret("other-pass-2")),
+              modMain::kUserCreated);
+    std::string inner;
+    Opened([&] { w->mnuFileSelectUser->trigger(); },
+           [&](VbDialog& d) {
+               auto& select = static_cast<frmSelectUser&>(d);
+               const auto items = select.lstUsers->findItems(QStringLiteral("Other"), Qt::MatchExactly);
+               ASSERT_EQ(items.size(), 1);
+               select.lstUsers->setCurrentItem(items[0]);
+               inner = Opened([&] { select.cmdChooseUser->click(); },
+                              [](VbDialog& p) {
+                                  auto& password = static_cast<frmPassword&>(p);
+                                  QTest::keyClicks(password.txtPassword, QStringLiteral("other-pass-2"));
+                                  password.cmdOk->click();
+                              });
+           });
+    EXPECT_EQ(inner, "frmPassword");
+    EXPECT_EQ(modMain::CurUser, "Other");
+    EXPECT_EQ(w->trvDatabase->Find("4key"), nullptr);
+    EXPECT_NE(w->trvDatabase->Find("0key"), nullptr);
+    EXPECT_TRUE(VbDialog::OpenDialogs().empty());
 }
 
 TEST_F(MainWindowDialogsTest, InstallToARemovableDeviceCopiesAndTellsOnlyWhenDone) {
