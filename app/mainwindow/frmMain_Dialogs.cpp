@@ -2,7 +2,6 @@
 // of the window: the record tree for the find and edit dialogs, the tray
 // icon for the options.
 #include <QTreeWidgetItem>
-#include <string_view>
 
 #include "app/dialogs/FindTarget.h"
 #include "app/dialogs/TreeNodeTarget.h"
@@ -31,9 +30,8 @@ public:
     explicit TreeOfWindow(frmMain& window) : w_(window) {}
 
     bool SelectTreeNode(const std::string& key) override {
-        QTreeWidgetItem* node = w_.trvDatabase->Find(key);
-        if (!node) return false;
-        w_.trvDatabase->SetSelectedItem(node);
+        if (!w_.trvDatabase->Find(key)) return false;
+        w_.SelectTreeNode(key);
         return true;
     }
 
@@ -75,30 +73,29 @@ void frmMain::ShowDialog(const char* form, const std::string& input) {
 
 void frmMain::ShowOwnDialog(const std::string& form, const std::string& input) {
     TRACE("ShowOwnDialog", TV(form), TV(input));
-    const std::string_view f = form;
     TreeOfWindow tree(*this);
-    if (f == "frmPassword")
+    if (form == "frmPassword")
         frmPassword::Ask(input);
-    else if (f == "frmAddUser")
+    else if (form == "frmAddUser")
         frmAddUser::Show(VbDialog::Owner::MainWindow);
-    else if (f == "frmSelectUser")
+    else if (form == "frmSelectUser")
         frmSelectUser::Show();
-    else if (f == "frmChangeUsPasw")
+    else if (form == "frmChangeUsPasw")
         frmChangeUsPasw::Show(input);
-    else if (f == "frmRestore")
+    else if (form == "frmRestore")
         frmRestore::Show();
-    else if (f == "frmPaswGenerator")
+    else if (form == "frmPaswGenerator")
         frmPaswGenerator::Show(VbDialog::Owner::MainWindow);
-    else if (f == "frmFind")
+    else if (form == "frmFind")
         frmFind::Show(tree);
-    else if (f == "frmOptions")
+    else if (form == "frmOptions")
         frmOptions::Show(*this);
-    else if (f == "frmAbout")
+    else if (form == "frmAbout")
         frmAbout::Show();
-    else if (f == "frmAddRecord")
+    else if (form == "frmAddRecord")
         frmAddRecord::Show(input, *this);
-    else if (f == "frmEditRecord")
+    else if (form == "frmEditRecord")
         frmEditRecord::Show(input, tree);
-    else if (f == "frmEditFolder")
+    else if (form == "frmEditFolder")
         frmEditFolder::Show(input, tree);
 }
