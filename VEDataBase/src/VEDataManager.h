@@ -12,13 +12,10 @@
 #include "ComObject.h"
 #include "VEDataBase/_VEDataManager.h"
 
-namespace plat {
-class TextReader;
-}
-
 namespace vedb {
 
 class clsRC4;
+class TextLines;
 
 // The run-time error a handler caught, for the error record.
 struct CaughtError {
@@ -125,13 +122,39 @@ private:
     void CommitFile(const std::string& Path, std::string text, bool Compress);
 
     // Reader steps (VEDataManagerLoad.cpp).
+    //
+    // How the item lines of a table or help table end: after `count` lines
+    // comes the end line, as stored (coded). An end line met earlier, a
+    // different line at the count, or a count that cannot be read are damage.
+    struct BlockEnd {
+        std::string expected;
+        bool anyCase = false;    // plain table end lines match in any letter case
+        bool trimPlain = false;  // plain help-table lines are compared trimmed
+        bool countKnown = false;
+        std::uint64_t count = 0;
+        double declared = 0;  // the count as the file gives it, for the error texts
+        // The end line was found further on than the count: items go on
+        // up to it.
+        bool beyondCount = false;
+    };
+    enum class BlockLine { Item, End, DamagedEnd, Eof };
+    BlockLine NextBlockLine(TextLines& in, BlockEnd& end, std::size_t itemsRead, std::string_view& item);
+    bool IsBlockEnd(std::string_view line, const BlockEnd& end) const;
+    // Reads "flags SEP count"; damage is recorded and leaves flags 0 and the
+    // count unknown.
+    void ReadCounts(std::string_view counts, std::int64_t flagsMin, std::int64_t flagsMax, std::int64_t& flags,
+                    BlockEnd& end, const char* from, const std::string& extra);
+    // Records a line the reader could not take whole: the load goes on and
+    // reports 0.
+    void NoteDamage(const char* from, const std::string& extra, long vbError);
+
     std::int32_t AnalyseDHeader(DataBase& DB, const std::string& header);
-    std::int32_t AnalyseString(const std::string& line, DataBase& DB, plat::TextReader& in);
-    std::int32_t AnalyseStringForPart(const std::string& line, DataBase& DB, plat::TextReader& in,
+    std::int32_t AnalyseString(std::string_view line, DataBase& DB, TextLines& in);
+    std::int32_t AnalyseStringForPart(const std::string& line, DataBase& DB, TextLines& in,
                                       const std::vector<std::string>& Tables);
-    std::int32_t LoadNewHTable(DataBase& DB, const std::string& first, plat::TextReader& in);
-    std::int32_t LoadNewTable(DataBase& DB, const std::string& first, plat::TextReader& in);
-    std::int32_t LoadTblFields(Table& Tbl, plat::TextReader& in, const DataBase& DB, double declared);
+    std::int32_t LoadNewHTable(DataBase& DB, const std::string& first, TextLines& in);
+    std::int32_t LoadNewTable(DataBase& DB, const std::string& first, TextLines& in);
+    std::int32_t LoadTblFields(Table& Tbl, TextLines& in, const DataBase& DB, BlockEnd& end);
     std::int32_t LoadNewCaption(DataBase& DB, const std::string& caption, std::int32_t tableIndex);
     std::int32_t LoadNewHeadF(DataBase& DB, const std::string& column, std::int32_t tableIndex);
     bool IsEndLine(std::string_view line, std::string_view expected) const;

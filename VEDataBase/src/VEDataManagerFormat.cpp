@@ -153,6 +153,29 @@ std::int64_t GetTextTillTail(std::string_view text, std::string& part, std::int6
     return GetTextTillSepar(text, part, kSep, start);
 }
 
+bool ParseStoredInt(std::string_view text, std::int64_t lo, std::int64_t hi, std::int64_t& value) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string_view digits = negative ? text.substr(1) : text;
+    // 18 digits never overflow; longer texts are no count or flags anyway.
+    if (digits.empty() || digits.size() > 18) return false;
+    if (digits[0] == '0' && (digits.size() > 1 || negative)) return false;
+    std::int64_t v = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (negative) v = -v;
+    if (v < lo || v > hi) return false;
+    value = v;
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    std::size_t b = text.find_first_not_of(' ');
+    if (b == std::string_view::npos) return {};
+    return text.substr(b, text.find_last_not_of(' ') - b + 1);
+}
+
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

@@ -54,6 +54,14 @@ std::string UnescapeSep(std::string_view stored);
 std::int64_t GetTextTillTail(std::string_view text, std::string& part, std::int64_t& start);
 std::int64_t GetTextTillSepar(std::string_view text, std::string& part, std::string_view separ, std::int64_t& start);
 
+// A whole number as the writer writes one: an optional minus sign and
+// decimal digits, no blank, no leading zero, no "-0", within lo..hi. Any
+// other text is no stored number.
+bool ParseStoredInt(std::string_view text, std::int64_t lo, std::int64_t hi, std::int64_t& value);
+
+// The text without blanks (0x20) at either end.
+std::string_view TrimBlanks(std::string_view text);
+
 // Equal length and equal ignoring ASCII letter case.
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 

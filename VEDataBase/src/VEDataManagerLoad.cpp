@@ -1,31 +1,45 @@
 // The database text file reader. Counts in the file are never trusted to size
-// anything: tables, records and entries grow as their lines are read. A block
-// that can be read only in part keeps what it has, records the error and lets
-// the load go on; the load then reports 0 so that callers know.
+// anything: tables, records and entries grow as their lines are read.
+//
+// The format has no checksum, so the reader checks every line against the
+// shape the writer gives it: numbers as the writer writes them, a header of
+// three or four parts, caption columns that read back to the same text,
+// records with one value per column, and each block ending at its declared
+// count with its own end line. A line that fails is damage: the block keeps
+// what it could read, the error is recorded, the load goes on with the next
+// block and reports 0, so that callers keep the original before they save.
+// A load that reports 1 therefore holds everything the file holds.
+#include <algorithm>
+#include <limits>
 #include <memory>
 
+#include "TextLines.h"
 #include "VEDataManager.h"
 #include "VEDataManagerFormat.h"
 #include "clsMD5HASH.h"
 #include "clsRC4.h"
 #include "clsZLIB.h"
 #include "platform/FileIO.h"
-#include "platform/TextStream.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
 
 namespace vedb {
 namespace {
 
-std::string LineText(const plat::TextReader& in) { return "line " + vb::CStr(in.Line() - 1); }
+constexpr std::int64_t kInt16Min = std::numeric_limits<std::int16_t>::min();
+constexpr std::int64_t kInt16Max = std::numeric_limits<std::int16_t>::max();
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-// The two parts of a counts line ("flags SEP count"); a line without SEP is
-// a run-time error.
-void SplitCounts(const std::string& line, std::string& first, std::string& second) {
-    std::size_t p = line.find(SEP);
-    if (p == std::string::npos) vb::Raise(vb::errInvalidCall);
-    first = line.substr(0, p);
-    second = line.substr(p + 1);
+std::string LineText(const TextLines& in) { return "line " + vb::CStr(in.Line() - 1); }
+
+// The number a count text gives, for the error texts only.
+double DeclaredValue(std::string_view text) {
+    try {
+        return vb::Val(text);
+    } catch (...) {
+        return 0;
+    }
 }
 
 }  // namespace
@@ -36,6 +50,62 @@ bool VEDataManager::IsEndLine(std::string_view line, std::string_view expected) 
     // template writes "[End DataTable]".
     if (encrypted_) return line == expected;
     return fmt::EqualsIgnoreAsciiCase(line, expected);
+}
+
+bool VEDataManager::IsBlockEnd(std::string_view line, const BlockEnd& end) const {
+    if (encrypted_) return line == end.expected;
+    if (end.trimPlain) line = fmt::TrimBlanks(line);
+    return end.anyCase ? fmt::EqualsIgnoreAsciiCase(line, end.expected) : line == end.expected;
+}
+
+VEDataManager::BlockLine VEDataManager::NextBlockLine(TextLines& in, BlockEnd& end, std::size_t itemsRead,
+                                                      std::string_view& item) {
+    if (in.AtEnd()) return BlockLine::Eof;
+    const TextLines::Mark here = in.Here();
+    item = in.Next();
+    if (IsBlockEnd(item, end)) return BlockLine::End;
+    if (!end.countKnown || itemsRead < end.count || end.beyondCount) return BlockLine::Item;
+    // The count is reached and this is no end line: either the count is
+    // short of the items (the end line follows further on) or the end line
+    // itself is damaged, and then the block ends here and the next line
+    // starts the next block.
+    while (!in.AtEnd()) {
+        if (IsBlockEnd(in.Next(), end)) {
+            end.beyondCount = true;
+            in.Back(here);
+            item = in.Next();
+            return BlockLine::Item;
+        }
+    }
+    in.Back(here);
+    in.Next();
+    return BlockLine::DamagedEnd;
+}
+
+void VEDataManager::NoteDamage(const char* from, const std::string& extra, long vbError) {
+    SetError(errUnknown, from, extra, {vbError, vb::StandardDescription(vbError)});
+    partial_ = true;
+}
+
+void VEDataManager::ReadCounts(std::string_view counts, std::int64_t flagsMin, std::int64_t flagsMax,
+                               std::int64_t& flags, BlockEnd& end, const char* from, const std::string& extra) {
+    flags = 0;
+    end.countKnown = false;
+    const std::size_t sep = counts.find(SEP);
+    if (sep == std::string_view::npos || counts.find(SEP, sep + 1) != std::string_view::npos) {
+        end.declared = sep == std::string_view::npos ? 0 : DeclaredValue(counts.substr(sep + 1));
+        NoteDamage(from, extra, vb::errSubscript);
+        return;
+    }
+    const std::string_view flagsText = counts.substr(0, sep);
+    const std::string_view countText = counts.substr(sep + 1);
+    std::int64_t count = 0;
+    const bool flagsOk = fmt::ParseStoredInt(flagsText, flagsMin, flagsMax, flags);
+    end.countKnown = fmt::ParseStoredInt(countText, 0, kInt32Max, count);
+    end.count = static_cast<std::uint64_t>(count);
+    end.declared = end.countKnown ? static_cast<double>(count) : DeclaredValue(countText);
+    if (!flagsOk) flags = 0;
+    if (!flagsOk || !end.countKnown) NoteDamage(from, extra, vb::errTypeMismatch);
 }
 
 std::int32_t VEDataManager::FindStrInList(const std::vector<std::string>& list, const std::string& text) {
@@ -55,14 +125,13 @@ std::int32_t VEDataManager::LoadDB(DataBase& DB, const std::string& Path, const 
         try {
             std::unique_ptr<clsMD5HASH, void (*)(clsMD5HASH*)> md5(new clsMD5HASH(),
                                                                    [](clsMD5HASH* p) { p->Release(); });
-            plat::TextReader in(Path);
+            TextLines in(plat::ReadFileOrRaise(Path));
             if (DB.HTabNum != 0 || DB.tabnum != 0 || !DB.Tables.empty() || !DB.HTables.empty()) CleanData(DB);
             if (!Pasw.empty()) cipher_->Key(Pasw);
 
-            std::string first = in.ReadLine();
+            const std::string_view first = in.Next();
             if (first.size() != fmt::kEncryptedMark.size() && first.size() != fmt::kPlainMark.size() && !expanded) {
-                if (first.rfind(ZlibFileMarker, 0) != 0) return -5;
-                in.Close();
+                if (!first.starts_with(ZlibFileMarker)) return -5;
                 // A stream that does not expand leaves the file as it was;
                 // the next pass then finds no mark.
                 clsZLIB zlib;
@@ -74,19 +143,18 @@ std::int32_t VEDataManager::LoadDB(DataBase& DB, const std::string& Path, const 
                 encrypted_ = false;
             } else if (first == fmt::kEncryptedMark) {
                 encrypted_ = true;
-                if (in.ReadLine() != md5->DigestStrToHexStr(Pasw)) return -6;
+                if (in.Next() != md5->DigestStrToHexStr(Pasw)) return -6;
             } else {
                 return -2;
             }
 
-            std::string header = in.ReadLine();
+            std::string header(in.Next());
             std::string key = Pasw;
             DecodeLine(header, key);
             AnalyseDHeader(DB, header);
 
-            while (!in.AtEndOfStream()) {
-                std::string line = in.ReadLine();
-                if (AnalyseString(line, DB, in) == 0) return 0;
+            while (!in.AtEnd()) {
+                if (AnalyseString(in.Next(), DB, in) == 0) return 0;
             }
             if (partial_) return 0;
             DB.Ready = true;
@@ -100,7 +168,11 @@ std::int32_t VEDataManager::LoadDB(DataBase& DB, const std::string& Path, const 
 
 std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& header) {
     const std::string extra = "Header: " + header;
+    // Whether the lines are enciphered is the mark's word; the header's bit
+    // must agree with it, and where it does not the mark is kept.
+    const bool marked = encrypted_;
     try {
+        const auto parts = static_cast<std::size_t>(std::count(header.begin(), header.end(), SEP)) + 1;
         std::string part;
         std::int64_t pos = 1;
         pos = fmt::GetTextTillTail(header, part, pos);
@@ -112,13 +184,26 @@ std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& head
         else
             DB.Name = fmt::UnescapeValue(part);
         pos = fmt::GetTextTillTail(header, part, pos);
+        // The writer always writes the flags: a header without them is damaged.
         if (part.empty()) {
             SetError(errNoDbFlags, "AnalyseDHeader", extra);
+            partial_ = true;
             return 0;
         }
-        DB.flags = vb::CInt(vb::Val(part));
-        dbFlags_ = DB.flags;
-        encrypted_ = (DB.flags & 1) != 0;
+        std::int64_t flags = 0;
+        if (!fmt::ParseStoredInt(part, kInt16Min, kInt16Max, flags)) {
+            NoteDamage("AnalyseDHeader", extra, vb::errTypeMismatch);
+        } else {
+            DB.flags = static_cast<std::int16_t>(flags);
+            dbFlags_ = DB.flags;
+            if (((flags & 1) != 0) != marked) NoteDamage("AnalyseDHeader", extra, vb::errInvalidCall);
+        }
+        encrypted_ = marked;
+        if (parts < 3) {
+            SetError(errNoDbFlags, "AnalyseDHeader", extra);
+            partial_ = true;
+            return 0;
+        }
         pos = fmt::GetTextTillTail(header, part, pos);
         const bool noVersion = part.empty();
         if (noVersion)
@@ -127,18 +212,22 @@ std::int32_t VEDataManager::AnalyseDHeader(DataBase& DB, const std::string& head
             DB.Version = fmt::UnescapeValue(part);
         fmt::GetTextTillTail(header, part, pos);
         if (!part.empty()) DB.tag = fmt::UnescapeValue(part);
+        // The writer gives four parts; only the new-user template, a plain
+        // text, has three.
+        if (parts > 4 || (parts == 3 && marked)) NoteDamage("AnalyseDHeader", extra, vb::errSubscript);
         return noName || noVersion ? 0 : 1;
     } catch (...) {
         SetError(errUnknown, "AnalyseDHeader", extra, CurrentError());
+        partial_ = true;
         return -1;
     }
 }
 
-std::int32_t VEDataManager::AnalyseString(const std::string& line, DataBase& DB, plat::TextReader& in) {
+std::int32_t VEDataManager::AnalyseString(std::string_view line, DataBase& DB, TextLines& in) {
     // Error extras name the line's number, not its text: a misplaced line may
     // be a record.
     try {
-        std::string s = line;
+        std::string s(line);
         DecodeLine(s);
         s = vb::Trim(s);
         if (s.empty() || s[0] != '[') {
@@ -156,73 +245,69 @@ std::int32_t VEDataManager::AnalyseString(const std::string& line, DataBase& DB,
     }
 }
 
-std::int32_t VEDataManager::LoadNewHTable(DataBase& DB, const std::string& first, plat::TextReader& in) {
+std::int32_t VEDataManager::LoadNewHTable(DataBase& DB, const std::string& first, TextLines& in) {
     DB.HTables.emplace_back();
     DB.HTabNum = static_cast<std::int32_t>(DB.HTables.size());
     HelpTable& ht = DB.HTables.back();
     const std::string extra = "VarBuf:" + first;
+    std::int32_t result = 1;
     try {
         if (first.size() > fmt::kHelpTableMarker.size() + 1)
             ht.Name = first.substr(fmt::kHelpTableMarker.size(), first.size() - fmt::kHelpTableMarker.size() - 1);
-        std::string expected = "[END " + ht.Name + "]";
-        EncodeLine(expected);
+        BlockEnd end;
+        end.expected = "[END " + ht.Name + "]";
+        EncodeLine(end.expected);
+        end.trimPlain = true;
 
         // Decoded first, then trimmed: trimming a cipher text would cut it.
-        std::string counts = in.ReadLine();
+        std::string counts(in.Next());
         DecodeLine(counts);
-        counts = vb::Trim(counts);
-        std::string flagsText, countText;
-        SplitCounts(counts, flagsText, countText);
-        ht.flags = vb::CLng(vb::Val(flagsText));
-        const double declared = vb::Val(countText);
+        std::int64_t flags = 0;
+        ReadCounts(fmt::TrimBlanks(counts), kInt32Min, kInt32Max, flags, end, "LoadNewHTable", extra);
+        ht.flags = static_cast<std::int32_t>(flags);
 
-        bool overReported = false;
+        std::string line;
         for (;;) {
-            if (in.AtEndOfStream()) {
-                SetError(errUnknown, "LoadNewHTable", extra,
-                         {vb::errInputPastEnd, vb::StandardDescription(vb::errInputPastEnd)});
-                partial_ = true;
-                ht.RecNum = static_cast<std::int32_t>(ht.hfields.size());
-                return -1;
+            std::string_view item;
+            const BlockLine kind = NextBlockLine(in, end, ht.hfields.size(), item);
+            if (kind != BlockLine::Item) {
+                const bool short_ = kind == BlockLine::End && end.countKnown && ht.hfields.size() < end.count;
+                if (kind != BlockLine::End || short_) {
+                    NoteDamage("LoadNewHTable", extra, kind == BlockLine::Eof ? vb::errInputPastEnd : vb::errSubscript);
+                    result = -1;
+                }
+                break;
             }
-            std::string line = in.ReadLine();
-            if (!encrypted_) line = vb::Trim(line);
-            if (line == expected) break;
-            if (encrypted_) {
-                DecodeLine(line);
-                line = vb::Trim(line);
+            if (end.countKnown && ht.hfields.size() == end.count) {
+                NoteDamage("LoadNewHTable", extra, vb::errSubscript);
+                result = -1;
             }
+            line.assign(item);
+            DecodeLine(line);
+            const std::string_view entryText = fmt::TrimBlanks(line);
+            // One text, SEP, and the code as a number.
+            const std::size_t sep = entryText.find(SEP);
             HelpField entry;
-            std::string part;
-            std::int64_t pos = 1;
-            pos = fmt::GetTextTillTail(line, part, pos);
-            entry.str = fmt::UnescapeValue(part);
-            fmt::GetTextTillTail(line, part, pos);
-            try {
-                entry.Num = vb::CInt(vb::Val(part));
-            } catch (...) {
-                SetError(errUnknown, "LoadNewHTable", extra, CurrentError());
-                partial_ = true;
+            std::int64_t num = 0;
+            if (sep == std::string_view::npos || entryText.find(SEP, sep + 1) != std::string_view::npos ||
+                !fmt::ParseStoredInt(entryText.substr(sep + 1), kInt16Min, kInt16Max, num)) {
+                NoteDamage("LoadNewHTable", extra, vb::errTypeMismatch);
+                result = -1;
             }
+            entry.str = fmt::UnescapeValue(entryText.substr(0, sep));
+            entry.Num = static_cast<std::int16_t>(num);
             ht.hfields.push_back(std::move(entry));
-            if (!overReported && static_cast<double>(ht.hfields.size()) > declared) {
-                SetError(errUnknown, "LoadNewHTable", extra,
-                         {vb::errSubscript, vb::StandardDescription(vb::errSubscript)});
-                partial_ = true;
-                overReported = true;
-            }
         }
-        ht.RecNum = static_cast<std::int32_t>(ht.hfields.size());
-        return 1;
     } catch (...) {
         SetError(errUnknown, "LoadNewHTable", extra, CurrentError());
         partial_ = true;
-        ht.RecNum = static_cast<std::int32_t>(ht.hfields.size());
-        return -1;
+        result = -1;
     }
+    ht.RecNum = static_cast<std::int32_t>(ht.hfields.size());
+    return result;
 }
 
-std::int32_t VEDataManager::LoadNewTable(DataBase& DB, const std::string& first, plat::TextReader& in) {
+std::int32_t VEDataManager::LoadNewTable(DataBase& DB, const std::string& first, TextLines& in) {
     if (first.size() < 3) {
         SetError(errWrongTableName, "LoadNewTable", first);
         return 0;
@@ -235,27 +320,34 @@ std::int32_t VEDataManager::LoadNewTable(DataBase& DB, const std::string& first,
     DB.Tables.emplace_back();
     DB.tabnum = static_cast<std::int32_t>(DB.Tables.size());
     const std::int32_t index = DB.tabnum;
+    const std::string extra = "VarBuf: " + first;
     try {
         DB.Tables.back().Name = name;
-        std::string counts = in.ReadLine();
-        DecodeLine(counts);
-        std::string flagsText, countText;
-        SplitCounts(counts, flagsText, countText);
-        DB.Tables.back().flags = vb::CInt(vb::Val(flagsText));
-        const double declared = vb::Val(countText);
+        BlockEnd end;
+        end.expected = "[END " + name + "]";
+        EncodeLine(end.expected);
+        end.anyCase = true;
 
-        std::string tag = in.ReadLine();
+        std::string counts(in.Next());
+        DecodeLine(counts);
+        std::int64_t flags = 0;
+        ReadCounts(counts, kInt16Min, kInt16Max, flags, end, "LoadNewTable", extra);
+        DB.Tables.back().flags = static_cast<std::int16_t>(flags);
+
+        std::string tag(in.Next());
         DecodeLine(tag);
         // A plain file stores the tag escaped like a value.
         DB.Tables.back().tag = encrypted_ ? std::move(tag) : fmt::UnescapeValue(tag);
 
-        std::string caption = in.ReadLine();
+        std::string caption(in.Next());
         DecodeLine(caption);
-        if (LoadNewCaption(DB, vb::Trim(caption), index) == 0) return 0;
-        LoadTblFields(DB.Tables[static_cast<std::size_t>(index) - 1], in, DB, declared);
+        const std::string trimmed = vb::Trim(caption);
+        if (trimmed.size() != caption.size()) NoteDamage("LoadNewCaption", "VarBuf: " + caption, vb::errTypeMismatch);
+        if (LoadNewCaption(DB, trimmed, index) == 0) return 0;
+        LoadTblFields(DB.Tables[static_cast<std::size_t>(index) - 1], in, DB, end);
         return 1;
     } catch (...) {
-        SetError(errUnknown, "LoadNewTable", "VarBuf: " + first, CurrentError());
+        SetError(errUnknown, "LoadNewTable", extra, CurrentError());
         partial_ = true;
         return -1;
     }
@@ -268,7 +360,10 @@ std::int32_t VEDataManager::LoadNewCaption(DataBase& DB, const std::string& capt
         const auto len = static_cast<std::int64_t>(caption.size());
         do {
             pos = fmt::GetTextTillTail(caption, part, pos);
-            part = vb::Trim(part);
+            const std::string trimmed = vb::Trim(part);
+            if (trimmed.size() != part.size())
+                NoteDamage("LoadNewCaption", "VarBuf: " + caption + ",VarLocbuf: " + part, vb::errTypeMismatch);
+            part = trimmed;
             if (LoadNewHeadF(DB, part, tableIndex) == 0) return 0;
         } while (pos <= len);
         return 1;
@@ -286,6 +381,23 @@ std::int32_t VEDataManager::LoadNewHeadF(DataBase& DB, const std::string& column
         std::string name;
         std::int64_t pos = 1;
         pos = fmt::GetTextTillSepar(column, name, " ", pos);
+        const std::int64_t afterName = pos;
+        std::int64_t flags = 0;
+        bool wellFormed = false;
+        // An older writer followed a negative flags value with its minus sign
+        // and no blank ("Name-5", "Name-5 vyht:Help").
+        const std::string_view rest = std::string_view(column).substr(name.size());
+        const std::size_t minus = name.rfind('-');
+        const bool olderNegative = (rest.empty() || rest.starts_with(fmt::kHelpTableTag)) &&
+                                   minus != std::string::npos && minus > 0 &&
+                                   fmt::ParseStoredInt(std::string_view(name).substr(minus), kInt16Min, -1, flags);
+        if (olderNegative) {
+            name.resize(minus);
+            wellFormed = true;
+        } else if (!rest.empty()) {
+            fmt::GetTextTillSepar(column, part, " ", pos);
+            wellFormed = fmt::ParseStoredInt(part, kInt16Min, kInt16Max, flags);
+        }
         if (FindField(tbl, name) != 0) {
             SetError(errFieldExists, "LoadNewHeadF", "field " + name + " in table " + tbl.Name);
             return 0;
@@ -295,9 +407,7 @@ std::int32_t VEDataManager::LoadNewHeadF(DataBase& DB, const std::string& column
         tbl.Caption.Num = static_cast<std::int16_t>(tbl.Caption.fields.size());
         HeadField& f = tbl.Caption.fields.back();
         f.Name = name;
-        const std::int64_t afterName = pos;
-        fmt::GetTextTillSepar(column, part, " ", pos);
-        f.flags = vb::CInt(vb::Val(part));
+        f.flags = static_cast<std::int16_t>(flags);
         if (f.flags & 8) {
             // Searched after the name, so a name cannot pose as the link.
             std::size_t key = column.find(fmt::kHelpTableKey, static_cast<std::size_t>(afterName - 1));
@@ -308,6 +418,14 @@ std::int32_t VEDataManager::LoadNewHeadF(DataBase& DB, const std::string& column
             std::int64_t linkPos = static_cast<std::int64_t>(key + fmt::kHelpTableKey.size()) + 1;
             fmt::GetTextTillSepar(column, f.HelpTable, " ", linkPos);
         }
+        // The column must read back to the text the writer gives it; any
+        // other text is damage.
+        if (wellFormed) {
+            std::string again = f.Name + (olderNegative ? "" : " ") + vb::CStr(static_cast<std::int64_t>(f.flags));
+            if (f.flags & 8) again.append(fmt::kHelpTableTag).append(f.HelpTable);
+            wellFormed = again == column;
+        }
+        if (!wellFormed) NoteDamage("LoadNewHeadF", "VarBuf: " + column + ", VarLocBuf: " + part, vb::errTypeMismatch);
         return 1;
     } catch (...) {
         SetError(errUnknown, "LoadNewHeadF", "VarBuf: " + column + ", VarLocBuf: " + part, CurrentError());
@@ -316,9 +434,7 @@ std::int32_t VEDataManager::LoadNewHeadF(DataBase& DB, const std::string& column
     }
 }
 
-std::int32_t VEDataManager::LoadTblFields(Table& Tbl, plat::TextReader& in, const DataBase& DB, double declared) {
-    std::string expected = "[END " + Tbl.Name + "]";
-    EncodeLine(expected);
+std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataBase& DB, BlockEnd& end) {
     const std::size_t cols = Tbl.Caption.fields.size();
     std::vector<bool> restoreControls(cols);
     for (std::size_t c = 0; c < cols; ++c) restoreControls[c] = (Tbl.Caption.fields[c].flags & 2) != 0;
@@ -328,51 +444,50 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, plat::TextReader& in, cons
         return "DB: " + DB.Name + ", Table: " + Tbl.Name +
                ", VarC: " + vb::Str(static_cast<std::int64_t>(Tbl.Records.size())) +
                ", VarI:" + vb::Str(static_cast<std::int64_t>(column)) + ", VarPos:" + vb::Str(pos) +
-               ", VarNum: " + vb::Str(declared);
+               ", VarNum: " + vb::Str(end.declared);
     };
     Tbl.Records.clear();
     std::int32_t result = 1;
-    bool overReported = false;
+    auto damage = [&](std::size_t column, std::int64_t pos, long vbError) {
+        NoteDamage("LoadTblFields", where(column, pos), vbError);
+        result = -1;
+    };
     try {
         std::string line;
         for (;;) {
-            if (in.AtEndOfStream()) {
-                SetError(errUnknown, "LoadTblFields", where(0, 0),
-                         {vb::errInputPastEnd, vb::StandardDescription(vb::errInputPastEnd)});
-                partial_ = true;
-                result = -1;
+            std::string_view item;
+            const BlockLine kind = NextBlockLine(in, end, Tbl.Records.size(), item);
+            if (kind == BlockLine::End) {
+                if (end.countKnown && Tbl.Records.size() < end.count) damage(0, 0, vb::errSubscript);
                 break;
             }
-            line = in.ReadLine();
-            if (IsEndLine(line, expected)) break;
-            if (!overReported && static_cast<double>(Tbl.Records.size() + 1) > declared) {
-                SetError(errUnknown, "LoadTblFields", where(0, 0),
-                         {vb::errSubscript, vb::StandardDescription(vb::errSubscript)});
-                partial_ = true;
-                overReported = true;
-                result = -1;
+            if (kind == BlockLine::Eof || kind == BlockLine::DamagedEnd) {
+                damage(0, 0, kind == BlockLine::Eof ? vb::errInputPastEnd : vb::errSubscript);
+                break;
             }
+            if (end.countKnown && Tbl.Records.size() == end.count) damage(0, 0, vb::errSubscript);
+            line.assign(item);
             DecodeLine(line);
             Record& rec = Tbl.Records.emplace_back();
             rec.fields.resize(cols);
-            std::string_view rest(line);
+            // Exactly one value per column: more are dropped, fewer leave the
+            // rest empty, and both are damage.
+            const std::string_view rest(line);
             std::size_t c = 0;
             std::size_t pos = 0;
-            while (pos < rest.size()) {
-                std::size_t sep = rest.find(SEP, pos);
-                std::size_t end = sep == std::string_view::npos ? rest.size() : sep;
+            for (;;) {
+                const std::size_t sep = rest.find(SEP, pos);
+                const std::size_t stop = sep == std::string_view::npos ? rest.size() : sep;
                 if (c >= cols) {
-                    // More parts than columns: keep the first ones.
-                    SetError(errUnknown, "LoadTblFields", where(c + 1, static_cast<std::int64_t>(pos) + 1),
-                             {vb::errSubscript, vb::StandardDescription(vb::errSubscript)});
-                    partial_ = true;
-                    result = -1;
+                    damage(c + 1, static_cast<std::int64_t>(pos) + 1, vb::errSubscript);
                     break;
                 }
-                rec.fields[c] = fmt::UnescapeValue(rest.substr(pos, end - pos), restoreControls[c]);
+                rec.fields[c] = fmt::UnescapeValue(rest.substr(pos, stop - pos), restoreControls[c]);
                 ++c;
-                pos = end + 1;
+                if (sep == std::string_view::npos) break;
+                pos = sep + 1;
             }
+            if (c < cols) damage(c + 1, static_cast<std::int64_t>(rest.size()) + 1, vb::errSubscript);
         }
     } catch (...) {
         SetError(errUnknown, "LoadTblFields", where(0, 0), CurrentError());
@@ -390,18 +505,18 @@ std::int32_t VEDataManager::LoadPartDB(DataBase& DB, const std::string& Path, co
     // A damaged file is reported like any other load failure; no run-time
     // error reaches the caller, whose result check is all it has.
     try {
-        plat::TextReader in(Path);
+        TextLines in(plat::ReadFileOrRaise(Path));
         // Plain files only: their lines are read as they are.
-        if (in.ReadLine() != fmt::kPlainMark) {
+        if (in.Next() != fmt::kPlainMark) {
             SetError(errUnrecognizedLine, "LoadPartDB", "Part of String: line 1");
             return 0;
         }
         encrypted_ = false;
-        AnalyseDHeader(DB, in.ReadLine());
+        AnalyseDHeader(DB, std::string(in.Next()));
         encrypted_ = false;
         std::size_t loaded = 0;
-        while (!in.AtEndOfStream()) {
-            std::string line = vb::Trim(in.ReadLine());
+        while (!in.AtEnd()) {
+            const std::string line = vb::Trim(in.Next());
             const std::int32_t before = DB.tabnum;
             const std::int32_t r = AnalyseStringForPart(line, DB, in, Tables);
             if (DB.tabnum > before && ++loaded == Tables.size()) break;
@@ -416,7 +531,7 @@ std::int32_t VEDataManager::LoadPartDB(DataBase& DB, const std::string& Path, co
     return 1;
 }
 
-std::int32_t VEDataManager::AnalyseStringForPart(const std::string& line, DataBase& DB, plat::TextReader& in,
+std::int32_t VEDataManager::AnalyseStringForPart(const std::string& line, DataBase& DB, TextLines& in,
                                                  const std::vector<std::string>& Tables) {
     try {
         if (line.empty() || line[0] != '[') {
@@ -427,15 +542,22 @@ std::int32_t VEDataManager::AnalyseStringForPart(const std::string& line, DataBa
         if (line.back() == ']') {
             const std::string name = line.size() >= 2 ? line.substr(1, line.size() - 2) : std::string();
             if (FindStrInList(Tables, name) != 0) return LoadNewTable(DB, line, in) == 0 ? 0 : 1;
-            // Skip the block: its counts, tag and caption lines, then every
-            // line up to its end line (the count in the file is not trusted).
-            in.SkipLine();
-            in.SkipLine();
-            in.SkipLine();
-            const std::string expected = "[END " + name + "]";
-            for (;;) {
-                std::string skipped = in.ReadLine();
-                if (IsEndLine(skipped, expected)) return 1;
+            // Skip the block: its counts, tag and caption lines, then its
+            // records up to the end line, by the same rules as a read.
+            BlockEnd end;
+            end.expected = "[END " + name + "]";
+            end.anyCase = true;
+            std::int64_t flags = 0;
+            ReadCounts(in.Next(), kInt16Min, kInt16Max, flags, end, "AnalyseStringForPart", LineText(in));
+            in.Next();
+            in.Next();
+            for (std::size_t items = 0;; ++items) {
+                std::string_view item;
+                const BlockLine kind = NextBlockLine(in, end, items, item);
+                if (kind == BlockLine::Item) continue;
+                if (kind == BlockLine::End) return 1;
+                SetError(errUnrecognizedLine, "AnalyseStringForPart", "String: " + LineText(in));
+                return 0;
             }
         }
         SetError(errUnrecognizedLine, "AnalyseStringForPart", "String: " + LineText(in));

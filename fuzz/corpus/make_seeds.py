@@ -83,6 +83,10 @@ write("load_db", "template", b"\x00" + lines(b"dzorvaLiL", join(b"UserDataBase",
 write("load_db", "empty_help", b"\x00" + lines(b"dzorvaLiL", HEADER, b"[VEHELPTABLE E]", join(b"0", b"0"), b"[END E]"))
 write("load_db", "marker", b"\x01" + str(len(PLAIN)).encode() + SEP + zlib.compress(PLAIN))
 write("load_db", "compressed", b"\x02" + PLAIN)
+# Damaged block ends: an end line that is not the table's, and a count
+# short of the records; the blocks after them must still be read.
+write("load_db", "damaged_end", b"\x00" + lines(b"dzorvaLiL", HEADER, *TABLE[:-1], b"[END Maim]", *TEMPLATE))
+write("load_db", "count_short", b"\x00" + lines(b"dzorvaLiL", HEADER, TABLE[0], join(b"3", b"1"), *TABLE[2:], *TEMPLATE))
 write("load_db", "encrypted", b"\x03" + enciphered([join(b"Demo", b"1", b"1.1a", b"t")] + HELP + TABLE))
 
 # fuzz_string_form: whole string forms.

@@ -159,6 +159,44 @@ TEST(Load, PartialBlocksKeepWhatIsThereAndReportZero) {
          {},
          "LoadNewHTable",
          true},
+        {"fewer records than declared", TableBlock("0|3", "a|b\r\n") + u, {{"a", "b"}}, "LoadTblFields", true},
+        {"fewer values than columns",
+         TableBlock("0|2", "a\r\nc|d\r\n") + u,
+         {{"a", ""}, {"c", "d"}},
+         "LoadTblFields",
+         true},
+        // The block ends at its count; the line after the damaged end line
+        // starts the next block.
+        {"damaged end line",
+         TableBlock("0|1", "a|b\r\n", false) + "[END X]\r\n" + u,
+         {{"a", "b"}},
+         "LoadTblFields",
+         true},
+        {"count that is no number",
+         TableBlock("0|2x", "a|b\r\nc|d\r\n") + u,
+         {{"a", "b"}, {"c", "d"}},
+         "LoadNewTable",
+         true},
+        {"caption column that does not read back",
+         "[T]\r\n" + S("0|1\r\n\r\nA 0|B 2x\r\na|b\r\n[END T]\r\n") + u,
+         {{"a", "b"}},
+         "LoadNewHeadF",
+         true},
+        {"help table shorter than declared",
+         "[VEHELPTABLE K]\r\n" + S("0|5\r\nx|1\r\n[END K]\r\n") + u,
+         {},
+         "LoadNewHTable",
+         true},
+        {"damaged help table end line",
+         "[VEHELPTABLE K]\r\n" + S("0|1\r\nx|1\r\n[END Q]\r\n") + u,
+         {},
+         "LoadNewHTable",
+         true},
+        {"help entry whose code is no number",
+         "[VEHELPTABLE K]\r\n" + S("0|1\r\nx|one\r\n[END K]\r\n") + u,
+         {},
+         "LoadNewHTable",
+         true},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -208,11 +246,11 @@ TEST(Load, HugeCountsAllocateNothing) {
 
 TEST(Load, HelpTablesReadBackEntriesAndTheirCount) {
     TempDir dir;
-    WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("7|5\r\n  x|1  \r\ny|2\r\n[END K]\r\n") +
+    WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("7|2\r\n  x|1  \r\ny|2\r\n[END K]\r\n") +
                                       "[VEHELPTABLE E]\r\n" + S("0|0\r\n[END E]\r\n"));
     auto m = NewManager();
     vedb::DataBase db;
-    EXPECT_EQ(m->LoadDB(db, dir.file("x.vdb")), 1);  // fewer entries than declared is no error
+    EXPECT_EQ(m->LoadDB(db, dir.file("x.vdb")), 1);
     ASSERT_EQ(db.HTabNum, 2);
     EXPECT_EQ(db.HTables[0].flags, 7);
     EXPECT_EQ(db.HTables[0].RecNum, 2);
@@ -226,8 +264,10 @@ TEST(Load, HeaderFindingsAreRecordedButTheLoadGoesOn) {
     TempDir dir;
     auto m = NewManager();
     vedb::DataBase db;
+    // The writer always writes the flags: a header without them is damage.
     WriteBytes(dir.file("a.vdb"), "dzorvaLiL\r\nName\r\n" + TableBlock("0|0", ""));
-    EXPECT_EQ(m->LoadDB(db, dir.file("a.vdb")), 1);
+    EXPECT_EQ(m->LoadDB(db, dir.file("a.vdb")), 0);
+    EXPECT_EQ(db.tabnum, 1);
     EXPECT_EQ(m->ErrNum(), 2);
     EXPECT_EQ(m->ErrFrom(), "AnalyseDHeader");
     EXPECT_EQ(m->ErrExtra(), "Header: Name. LastVbErrorNum: 0, LastVbErrorDesc: ");
@@ -254,6 +294,44 @@ TEST(Load, HeaderFindingsAreRecordedButTheLoadGoesOn) {
         ASSERT_EQ(back.tabnum, 1) << pasw;
         EXPECT_EQ(back.Tables[0].RecNum, 2) << pasw;
     }
+}
+
+// Header lines no writer writes: the rest of the file is still read, and
+// the load reports 0.
+TEST(Load, DamagedHeadersMakeAPartialLoad) {
+    const std::string body = TableBlock("0|1", "a|b\r\n");
+    const std::string cases[] = {
+        "N|x|1.1a|t",    // flags that are no number
+        "N|01|1.1a|t",   // nor written so
+        "N|1|1.1a|t",    // the enciphered bit in a plain file
+        "N|0|1.1a|t|u",  // five parts
+        "N|0",           // no version
+    };
+    for (const std::string& header : cases) {
+        TempDir dir;
+        WriteBytes(dir.file("x.vdb"), "dzorvaLiL\r\n" + S(header) + "\r\n" + body);
+        auto m = NewManager();
+        vedb::DataBase db;
+        EXPECT_EQ(m->LoadDB(db, dir.file("x.vdb")), 0) << header;
+        EXPECT_EQ(m->ErrFrom(), "AnalyseDHeader") << header;
+        ASSERT_EQ(db.tabnum, 1) << header;
+        EXPECT_EQ(db.Tables[0].Records[0].fields, (std::vector<std::string>{"a", "b"})) << header;
+    }
+}
+
+// An older writer followed a negative column flag with its minus sign and no
+// blank; such a column still reads whole, and is written back with the blank.
+TEST(Load, OlderNegativeColumnFlagsReadWhole) {
+    TempDir dir;
+    WriteBytes(dir.file("x.vdb"), kHead + "[VEHELPTABLE K]\r\n" + S("0|0\r\n[END K]\r\n[T]\r\n0|1\r\n\r\n") +
+                                      S("A-5 vyht:K|C-9|B 2\r\na|c|b\r\n[END T]\r\n"));
+    auto m = NewManager();
+    vedb::DataBase db;
+    ASSERT_EQ(m->LoadDB(db, dir.file("x.vdb")), 1);
+    const std::vector<vedb::HeadField> columns = {{"A", -5, "K"}, {"C", -9, ""}, {"B", 2, ""}};
+    EXPECT_EQ(db.Tables[0].Caption.fields, columns);
+    ASSERT_EQ(m->SaveDB(db, dir.file("y.vdb")), 2);
+    EXPECT_NE(ReadBytes(dir.file("y.vdb")).find(S("A -5 vyht:K|C -9|B 2\r\n")), std::string::npos);
 }
 
 TEST(Load, EndLinesMatchInAnyCaseOnlyInPlainFiles) {
