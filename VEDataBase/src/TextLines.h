@@ -3,6 +3,7 @@
 // Only the CR LF pair ends a line (a lone CR or LF belongs to its line), and
 // the last line may lack it. A position can be kept and gone back to, so a
 // reader can look ahead without consuming.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -43,6 +44,24 @@ public:
         return line;
     }
 
+    // How many lines are still to be read: a bound that the file's own
+    // bytes give, whatever a count in it says. The whole text is counted
+    // once, on the first call.
+    std::size_t LinesLeft() {
+        if (lines_ < 0) {
+            std::int64_t n = 0;
+            const char* p = text_.data();
+            const char* end = p + text_.size();
+            while ((p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p))))) {
+                if (++p < end && *p == '\n') ++n;
+            }
+            // A last line without CR LF counts too.
+            if (!text_.empty() && !(text_.size() >= 2 && text_.compare(text_.size() - 2, 2, "\r\n") == 0)) ++n;
+            lines_ = n;
+        }
+        return static_cast<std::size_t>(std::max<std::int64_t>(0, lines_ - (line_ - 1)));
+    }
+
     // The 1-based number of the line Next returns.
     std::int64_t Line() const noexcept { return line_; }
 
@@ -60,6 +79,7 @@ private:
     std::string text_;
     std::size_t pos_ = 0;
     std::int64_t line_ = 1;
+    std::int64_t lines_ = -1;  // all lines of the text, once counted
 };
 
 }  // namespace vedb

@@ -186,6 +186,9 @@ private:
     // EncodeLine for the writer: a line that cannot be stored raises.
     void EncodeStoredLine(std::string& line, std::string& Key);
     void DecodeLine(std::string& line);
+    // DecodeLine of a stored line into `line` (its storage reused), under the
+    // current key.
+    void DecodeLineInto(std::string_view stored, std::string& line);
 
     bool encrypted_ = false;
     std::int16_t dbFlags_ = 0;

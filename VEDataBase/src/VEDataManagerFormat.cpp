@@ -121,15 +121,31 @@ std::string UnescapeSep(std::string_view stored) {
     return out;
 }
 
-std::string UnescapeValue(std::string_view stored, bool controls) {
+void AssignUnescapedValue(std::string& out, std::string_view stored, bool controls) {
     // Neither escape can form or break the other, so the order is free; this
     // is the order the reader has always used.
-    bool hasSep = stored.find(kSepEscape) != std::string_view::npos;
-    bool hasToken = controls && stored.find("zbTo") != std::string_view::npos;
-    if (!hasSep && !hasToken) return std::string(stored);
-    std::string sepDone = hasSep ? UnescapeSep(stored) : std::string(stored);
-    if (!hasToken) return sepDone;
-    return UnescapeControls(sepDone);
+    const bool hasSep = stored.find(kSepEscape) != std::string_view::npos;
+    const bool hasToken = controls && stored.find("zbTo") != std::string_view::npos;
+    if (!hasSep && !hasToken) {
+        out.assign(stored);
+        return;
+    }
+    if (!hasToken) {
+        out = UnescapeSep(stored);
+        return;
+    }
+    out.clear();
+    if (!hasSep) {
+        AppendControlsUnescaped(stored, out);
+        return;
+    }
+    AppendControlsUnescaped(UnescapeSep(stored), out);
+}
+
+std::string UnescapeValue(std::string_view stored, bool controls) {
+    std::string out;
+    AssignUnescapedValue(out, stored, controls);
+    return out;
 }
 
 std::int64_t GetTextTillSepar(std::string_view text, std::string& part, std::string_view separ, std::int64_t& start) {

@@ -43,6 +43,8 @@ std::string EscapeValue(std::string_view value);
 // The reverse. `controls` false undoes only kSepEscape (the tokens stay, as in
 // columns without the line-break flag).
 std::string UnescapeValue(std::string_view stored, bool controls = true);
+// UnescapeValue into `out`, reusing its storage.
+void AssignUnescapedValue(std::string& out, std::string_view stored, bool controls = true);
 // Only SEP <-> kSepEscape (the string form's escape).
 void AppendSepEscaped(std::string_view value, std::string& out);
 std::string UnescapeSep(std::string_view stored);

@@ -34,6 +34,16 @@ void VEDataManager::EncodeStoredLine(std::string& line, std::string& Key) {
     if (!EncodeLine(line, Key)) vb::Raise(vb::errInvalidCall);
 }
 
+void VEDataManager::DecodeLineInto(std::string_view stored, std::string& line) {
+    if (encrypted_ && stored.find("zbTo") != std::string_view::npos) {
+        line.clear();
+        fmt::AppendControlsUnescaped(stored, line);
+    } else {
+        line.assign(stored);
+    }
+    if (encrypted_ && !line.empty()) cipher_->CipherInPlace(line.data(), line.size());
+}
+
 void VEDataManager::DecodeLine(std::string& line, std::string& Key) {
     if (!encrypted_) return;
     if (Key.empty()) Key = cipher_->Key();

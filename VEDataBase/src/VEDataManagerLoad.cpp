@@ -452,8 +452,10 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataB
         NoteDamage("LoadTblFields", where(column, pos), vbError);
         result = -1;
     };
+    // Never more records than the file still has lines, whatever its count.
+    if (end.countKnown) Tbl.Records.reserve(std::min<std::size_t>(end.count, in.LinesLeft()));
     try {
-        std::string line;
+        std::string decoded;
         for (;;) {
             std::string_view item;
             const BlockLine kind = NextBlockLine(in, end, Tbl.Records.size(), item);
@@ -466,13 +468,17 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataB
                 break;
             }
             if (end.countKnown && Tbl.Records.size() == end.count) damage(0, 0, vb::errSubscript);
-            line.assign(item);
-            DecodeLine(line);
+            // A plain line is split where it lies; an enciphered one is
+            // deciphered into one buffer kept for the whole table.
+            std::string_view rest = item;
+            if (encrypted_) {
+                DecodeLineInto(item, decoded);
+                rest = decoded;
+            }
             Record& rec = Tbl.Records.emplace_back();
             rec.fields.resize(cols);
             // Exactly one value per column: more are dropped, fewer leave the
             // rest empty, and both are damage.
-            const std::string_view rest(line);
             std::size_t c = 0;
             std::size_t pos = 0;
             for (;;) {
@@ -482,7 +488,7 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataB
                     damage(c + 1, static_cast<std::int64_t>(pos) + 1, vb::errSubscript);
                     break;
                 }
-                rec.fields[c] = fmt::UnescapeValue(rest.substr(pos, stop - pos), restoreControls[c]);
+                fmt::AssignUnescapedValue(rec.fields[c], rest.substr(pos, stop - pos), restoreControls[c]);
                 ++c;
                 if (sep == std::string_view::npos) break;
                 pos = sep + 1;
