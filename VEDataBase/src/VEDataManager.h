@@ -120,6 +120,8 @@ private:
     void SaveCaption(const Head& Caption, std::string& out);
     void WriteCodedLine(std::string line, std::string& out, const std::string& key = {});
     void CommitFile(const std::string& Path, std::string text, bool Compress);
+    // About how long the text of DB is, to reserve it once.
+    static std::size_t TextSizeEstimate(const DataBase& DB);
 
     // Reader steps (VEDataManagerLoad.cpp).
     //

@@ -30,6 +30,12 @@ std::size_t FindToken(std::string_view text, std::size_t from, char& replacement
 
 }  // namespace
 
+bool HasControl(std::string_view text, bool sep) {
+    bool found = false;
+    for (char c : text) found |= c == '\r' || c == '\n' || c == '\0' || (sep && c == SEP);
+    return found;
+}
+
 void AppendControlsEscaped(std::string_view text, std::string& out) {
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -89,7 +95,7 @@ void AppendSepEscaped(std::string_view value, std::string& out) {
 }
 
 void AppendValueEscaped(std::string_view value, std::string& out) {
-    if (value.find_first_of(std::string_view("\r\n\0\x87", 4)) == std::string_view::npos) {
+    if (!HasControl(value, true)) {
         out.append(value);
         return;
     }
@@ -204,8 +210,6 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool HasLineBreaker(std::string_view name) {
-    return name.find_first_of(std::string_view("\r\n\0\x87", 4)) != std::string_view::npos;
-}
+bool HasLineBreaker(std::string_view name) { return HasControl(name, true); }
 
 }  // namespace vedb::fmt

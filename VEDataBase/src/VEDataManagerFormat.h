@@ -28,6 +28,10 @@ inline constexpr std::string_view kTokenNUL = "zbTo2n";
 
 inline constexpr std::string_view kSep{"\x87", 1};
 
+// True when the text holds CR, LF or NUL (and, with `sep`, SEP). A plain
+// loop: find_first_of searches its set once per byte.
+bool HasControl(std::string_view text, bool sep = false);
+
 // CR, LF and NUL become their tokens; appends to `out`.
 void AppendControlsEscaped(std::string_view text, std::string& out);
 // The tokens become CR, LF and NUL again; appends to `out`.

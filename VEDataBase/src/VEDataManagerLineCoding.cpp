@@ -24,7 +24,7 @@ bool VEDataManager::EncodeLine(std::string& line, std::string& Key) {
     if (line.empty()) return true;
     cipher_->CipherInPlace(line.data(), line.size(), Key);
     const bool decodable = !fmt::HasToken(line);
-    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) line = fmt::EscapeControls(line);
+    if (fmt::HasControl(line)) line = fmt::EscapeControls(line);
     return decodable;
 }
 

@@ -76,6 +76,22 @@ bool VEDataManager::CheckStorable(const DataBase& DB) {
     return true;
 }
 
+std::size_t VEDataManager::TextSizeEstimate(const DataBase& DB) {
+    // The values and their separators and line ends, and a little for the
+    // escapes; the text may still grow past it.
+    std::size_t size = 4096;
+    for (const Table& t : DB.Tables) {
+        for (const Record& r : t.Records) {
+            size += 2 + r.fields.size();
+            for (const std::string& f : r.fields) size += f.size();
+        }
+    }
+    for (const HelpTable& h : DB.HTables) {
+        for (const HelpField& f : h.hfields) size += f.str.size() + 8;
+    }
+    return size + size / 16;
+}
+
 void VEDataManager::WriteCodedLine(std::string line, std::string& out, const std::string& key) {
     std::string k = key;
     EncodeStoredLine(line, k);
@@ -98,6 +114,7 @@ std::int32_t VEDataManager::SaveDB(DataBase& DB, const std::string& Path, const 
         dbFlags_ = DB.flags;
 
         std::string out;
+        out.reserve(TextSizeEstimate(DB));
         if (encrypted_) {
             out.append(fmt::kEncryptedMark).append(kCrLf);
             out.append(md5->DigestStrToHexStr(Pasw)).append(kCrLf);
@@ -156,28 +173,29 @@ bool VEDataManager::SaveTables(const DataBase& DB, std::string& out) {
 std::int32_t VEDataManager::SaveTbl(const Table& Tbl, std::string& out) {
     // The error extra names a position, never the line: records hold passwords.
     std::string position;
+    // The block is written straight into the text; a block that fails is cut
+    // off again, so nothing of it is kept.
+    const std::size_t blockStart = out.size();
     try {
         const Head& cap = Tbl.Caption;
         if (cap.Num <= 0) vb::Raise(vb::errSubscript);
         const std::size_t cols = CheckedCount(cap.Num, cap.fields.size());
         const std::size_t records = CheckedCount(Tbl.RecNum, Tbl.Records.size());
 
-        std::string block;
-        WriteCodedLine("[" + Tbl.Name + "]", block);
-        WriteCodedLine(NumberText(Tbl.flags) + SEP + NumberText(Tbl.RecNum), block);
+        WriteCodedLine("[" + Tbl.Name + "]", out);
+        WriteCodedLine(NumberText(Tbl.flags) + SEP + NumberText(Tbl.RecNum), out);
         if (encrypted_) {
-            WriteCodedLine(Tbl.tag, block);
+            WriteCodedLine(Tbl.tag, out);
         } else {
-            block.append(fmt::EscapeValue(Tbl.tag)).append(kCrLf);
+            out.append(fmt::EscapeValue(Tbl.tag)).append(kCrLf);
         }
-        SaveCaption(cap, block);
+        SaveCaption(cap, out);
 
         // The reader codes the end line the same way and compares the coded
         // forms, so a token in its cipher text does no harm.
         std::string endLine = "[END " + Tbl.Name + "]";
         EncodeLine(endLine);
         std::string line;
-        std::string key;
         for (std::size_t r = 0; r < records; ++r) {
             position = "record " + NumberText(static_cast<std::int64_t>(r) + 1);
             const Record& rec = Tbl.Records[r];
@@ -187,17 +205,25 @@ std::int32_t VEDataManager::SaveTbl(const Table& Tbl, std::string& out) {
                 if (c) line.push_back(SEP);
                 fmt::AppendValueEscaped(rec.fields[c], line);
             }
-            key.clear();
-            EncodeStoredLine(line, key);
+            const std::size_t at = out.size();
+            if (encrypted_ && !line.empty()) {
+                cipher_->CipherInPlace(line.data(), line.size());
+                // A token in the cipher text would read back as a byte it
+                // does not stand for.
+                if (fmt::HasToken(line)) vb::Raise(vb::errInvalidCall);
+                fmt::AppendControlsEscaped(line, out);
+            } else {
+                out.append(line);
+            }
             // A record the reader would take for the end of the table cannot
             // be stored.
-            if (IsEndLine(line, endLine)) vb::Raise(vb::errInvalidCall);
-            block.append(line).append(kCrLf);
+            if (IsEndLine(std::string_view(out).substr(at), endLine)) vb::Raise(vb::errInvalidCall);
+            out.append(kCrLf);
         }
-        block.append(endLine).append(kCrLf);
-        out.append(block);
+        out.append(endLine).append(kCrLf);
         return 1;
     } catch (...) {
+        out.resize(blockStart);
         SetError(errUnknown, "SaveTbl", "Buffer: " + position, CurrentError());
         return -1;
     }
