@@ -10,35 +10,46 @@ namespace vedb {
 namespace {
 
 // The RC4 output generator over `data`, starting from a copy of `perm`.
-// Eight key-stream bytes are gathered into one word and XORed at once; the
+// Four key-stream bytes are gathered into one word and XORed at once; the
 // byte order of the gathered word matches memory order on this little-endian
-// target, so the result is byte for byte the classic one-byte loop.
+// target, so the result is byte for byte the classic one-byte loop. The four
+// steps are written out: a loop or a helper for them measured a quarter
+// slower, since the compiler then keeps i, j or S in memory between steps.
 void GenerateInPlace(const std::array<std::uint32_t, 256>& perm, unsigned char* data, std::size_t n) {
     std::uint32_t S[256];
     std::memcpy(S, perm.data(), sizeof S);
     std::uint32_t i = 0;
     std::uint32_t j = 0;
-    // One step of the generator: the next key-stream byte.
-    auto next = [&]() -> std::uint32_t {
-        i = (i + 1) & 255;
-        std::uint32_t si = S[i];
-        j = (j + si) & 255;
-        std::uint32_t sj = S[j];
-        S[i] = sj;
-        S[j] = si;
-        return S[(si + sj) & 255];
-    };
-    std::size_t k = 0;
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the word-wise XOR assumes little-endian memory");
-    for (; k + 8 <= n; k += 8) {
-        std::uint64_t stream = 0;
-        for (int b = 0; b < 8; ++b) stream |= static_cast<std::uint64_t>(next()) << (8 * b);
-        std::uint64_t word;
+    // One step of the generator; the key-stream byte is left in `out`.
+#define QPM_RC4_STEP(out)              \
+    do {                               \
+        i = (i + 1) & 255;             \
+        const std::uint32_t si = S[i]; \
+        j = (j + si) & 255;            \
+        const std::uint32_t sj = S[j]; \
+        S[i] = sj;                     \
+        S[j] = si;                     \
+        (out) = S[(si + sj) & 255];    \
+    } while (0)
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        std::uint32_t b0, b1, b2, b3;
+        QPM_RC4_STEP(b0);
+        QPM_RC4_STEP(b1);
+        QPM_RC4_STEP(b2);
+        QPM_RC4_STEP(b3);
+        std::uint32_t word;
         std::memcpy(&word, data + k, sizeof word);
-        word ^= stream;
+        word ^= b0 | (b1 << 8) | (b2 << 16) | (b3 << 24);
         std::memcpy(data + k, &word, sizeof word);
     }
-    for (; k < n; ++k) data[k] ^= static_cast<unsigned char>(next());
+    for (; k < n; ++k) {
+        std::uint32_t b;
+        QPM_RC4_STEP(b);
+        data[k] ^= static_cast<unsigned char>(b);
+    }
+#undef QPM_RC4_STEP
 }
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
