@@ -5,6 +5,7 @@
 // way; no file in the data folder may hold a record's text in clear or the
 // deciphered inner layer (its first line is the mark "dzorvaLiL.ENC"); and
 // the next login must leave nothing in the private folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -57,17 +58,17 @@ std::string Md5(const std::string& text) { return coretest::Md5Hex(text); }
 // A running worker and the lines it has written.
 class Worker {
 public:
-    Worker(const std::vector<std::string>& args) {
+    explicit Worker(const std::vector<std::string>& args) {
+        // Everything the child needs is made before the fork: between fork
+        // and exec only async-signal-safe calls are allowed.
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
         int fds[2];
-        if (::pipe(fds) != 0) return;
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(fds[1], STDOUT_FILENO);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            std::vector<char*> argv;
-            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
             ::execv(argv[0], argv.data());
             ::_exit(127);
         }
@@ -95,6 +96,7 @@ public:
     // Kills the worker, waits for it and reads the rest of its output; true
     // when the kill ended it (rather than an error of its own).
     bool Kill() {
+        if (pid_ <= 0) return false;  // never kill(-1): that is every process
         ::kill(pid_, SIGKILL);
         int status = 0;
         ::waitpid(pid_, &status, 0);
