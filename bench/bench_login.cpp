@@ -29,6 +29,7 @@
 #include <memory>
 #include <string>
 
+#include "CoreBench.h"
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/Types.h"
 #include "VEDataBase/_clsMD5HASH.h"
@@ -46,12 +47,6 @@ constexpr const char* kPassword = "bench password";
 constexpr const char* kPeakFlag = "--login-peak";
 constexpr const char* kMakeFlag = "--make-user";
 
-// Draws nothing, but each node's key is used.
-class NoView : public SilentView {
-public:
-    void AddTreeNode(const std::string&, const TreeNode& node) override { benchmark::DoNotOptimize(node.key.data()); }
-};
-
 std::string UserName(std::int64_t n) { return "bench" + std::to_string(n); }
 
 std::string Md5(const std::string& text) {
@@ -60,7 +55,7 @@ std::string Md5(const std::string& text) {
 
 // The program's state as Main leaves it, pointed into `root`.
 void SetUpCore(const std::string& root) {
-    static NoView view;
+    static corebench::NoView view;
     trace::SetErrorHooks(
         {[](const std::string& report) { std::fprintf(stderr, "%s\n", report.c_str()); }, [] { std::_Exit(3); }});
     modMain::RegisterTraceGlobals();
@@ -192,19 +187,6 @@ BENCHMARK(BM_Login)->Apply(Sizes);
 BENCHMARK(BM_Load)->Apply(Sizes);
 BENCHMARK(BM_Save)->Apply(Sizes);
 
-// Keeps the median time per iteration of each benchmark over its
-// repetitions (the least disturbed by other work on the machine).
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                times[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 // ---- Memory of one login, in a process of its own ----
 
 double Megabytes(double bytes) { return bytes / (1024.0 * 1024.0); }
@@ -318,7 +300,7 @@ int main(int argc, char** argv) {
     if (!RunSelf(argv[0], kPeakFlag, 100000)) std::printf("the memory run failed\n");
 
     SetUpCore(TheSandbox().root);
-    MedianReporter reporter;
+    corebench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::printf("\nSave against login and against the load alone, medians (goal: save <= 2 x):\n");
