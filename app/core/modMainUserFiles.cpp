@@ -42,7 +42,7 @@ com::ComPtr<vedb::_clsRC4> NewCipher() { return com::CreateObject<vedb::_clsRC4>
 struct Mapping {
     Mapping(int fd, std::size_t size, bool grow) : size(size) {
         if (size == 0 || (grow && ::ftruncate(fd, static_cast<off_t>(size)) != 0)) return;
-        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
         if (p != MAP_FAILED) data = static_cast<char*>(p);
     }
     ~Mapping() {
