@@ -10,6 +10,7 @@
 #include "app/core/modMain.h"
 #include "app/core/modMainStartup.h"
 #include "app/trace/Trace.h"
+#include "platform/CodePage.h"
 #include "platform/FileIO.h"
 #include "platform/SystemFolder.h"
 #include "platform/TextStream.h"
@@ -124,7 +125,9 @@ bool SaveConfig(const std::string& FPath, bool tellUser) {
         DbgPrint("SaveConfig: " + FPath + " could not be written (" + e.Description() + "); the file is as it was");
         if (tellUser && g_toldNotSaved != FPath) {
             g_toldNotSaved = FPath;
-            qtplat::MsgBox(kOptionsNotSaved + FPath + kOptionsNotSavedTail, qtplat::vbExclamation);
+            // The path is in the file system's form, the message in the code page.
+            qtplat::MsgBox(kOptionsNotSaved + plat::Utf8ToAnsiLossy(FPath) + kOptionsNotSavedTail,
+                           qtplat::vbExclamation);
         }
         return false;
     }
