@@ -242,6 +242,7 @@ void frmMain::changeEvent(QEvent* e) try {
 TRACE_BOUNDARY
 
 bool frmMain::TakeLockedInput(QObject* watched, QEvent* e) {
+    TRACE("TakeLockedInput");
     const QEvent::Type type = e->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::KeyPress &&
         type != QEvent::ShortcutOverride)
@@ -259,6 +260,7 @@ bool frmMain::TakeLockedInput(QObject* watched, QEvent* e) {
 }
 
 void frmMain::QueueUnlockPrompt(bool byUser) {
+    TRACE("QueueUnlockPrompt", TV(byUser));
     if (unlocking_) return;
     promptByUser_ = promptByUser_ || byUser;
     if (paintQueued_) return;
