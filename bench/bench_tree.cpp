@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "CoreBench.h"
 #include "VEDataBase/Types.h"
 #include "app/core/CoreView.h"
 #include "app/core/clsDatabase.h"
@@ -26,12 +27,6 @@
 #include "platform/VbStrings.h"
 
 namespace {
-
-// Draws nothing, but each node's key is used.
-class NoView : public SilentView {
-public:
-    void AddTreeNode(const std::string&, const TreeNode& node) override { benchmark::DoNotOptimize(node.key.data()); }
-};
 
 // A folder of the benchmark's own for the registry and the private folders,
 // removed at exit.
@@ -112,7 +107,7 @@ clsDatabase& Database(std::int64_t n) {
 
 void BM_BuildTree(benchmark::State& state) {
     clsDatabase& db = Database(state.range(0));
-    NoView view;
+    corebench::NoView view;
     for (auto _ : state) modMain::ShowUsDBInTreeView(db, view);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
@@ -136,25 +131,12 @@ BENCHMARK(BM_BuildTree)->Apply(Sizes);
 BENCHMARK(BM_FindTitles)->Apply(Sizes);
 BENCHMARK(BM_FindEverywhere)->Apply(Sizes);
 
-// Keeps the median time per iteration of each benchmark over its
-// repetitions (the least disturbed by other work on the machine).
-class GrowthReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                times[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    GrowthReporter reporter;
+    corebench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::printf("\nGrowth, time at 100,000 records / time at 10,000 (goal <= 12; medians):\n");

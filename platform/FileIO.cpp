@@ -48,6 +48,16 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+// Renames without ever replacing an existing target.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the flag: a hard link fails on an existing name.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
 }  // namespace
 
 void SetWriteFaults(const WriteFaults& faults) {
@@ -92,13 +102,26 @@ std::string ReadFileOrRaise(const std::string& path) {
     return std::move(*content);
 }
 
-AtomicFile::AtomicFile(std::string target, mode_t mode) : target_(std::move(target)) {
+bool IsOwnDescriptorPath(const std::string& path) {
+    constexpr std::string_view prefix = "/proc/self/fd/";
+    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) return false;
+    return path.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+AtomicFile::AtomicFile(std::string target, mode_t mode, std::string_view tempTag) : target_(std::move(target)) {
+    if (IsOwnDescriptorPath(target_)) {
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
+        inPlace_ = true;
+        return;
+    }
     std::string folder = FolderOf(target_);
     struct stat fst {};
     if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) vb::Raise(vb::errPathNotFound);
     // The suffix never ends in ".vdb" or ".vdb.BACKUP", so no listing takes a
     // leftover for a user file or a backup.
-    temp_ = target_ + ".~tmp-XXXXXX";
+    temp_ = target_;
+    temp_.append(tempTag).append("XXXXXX");
     fd_ = ::mkstemp(temp_.data());
     if (fd_ < 0) {
         temp_.clear();
@@ -128,13 +151,21 @@ void AtomicFile::Write(std::string_view bytes) {
     if (allowed < bytes.size()) vb::Raise(vb::errPathFileAccess);  // the seam's "disk full"
 }
 
-void AtomicFile::Commit() {
+void AtomicFile::Commit(bool replace) {
     if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
+    if (inPlace_) {
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        if (!closed) vb::Raise(vb::errPathFileAccess);
+        return;
+    }
     bool ok = ::fsync(fd_) == 0;
     ok = (::close(fd_) == 0) && ok;
     fd_ = -1;
-    if (ok && !RenameRefused()) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
-    else ok = false;
+    if (ok && !RenameRefused())
+        ok = replace ? ::rename(temp_.c_str(), target_.c_str()) == 0 : RenameNoReplace(temp_, target_);
+    else
+        ok = false;
     if (!ok) {
         ::unlink(temp_.c_str());
         temp_.clear();

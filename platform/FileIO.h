@@ -22,12 +22,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // 75 when it cannot be read.
 std::string ReadFileOrRaise(const std::string& path);
 
+// True when `path` names one of this process's open files by its descriptor
+// ("/proc/self/fd/<n>"): how a memory file is handed to code that takes paths.
+bool IsOwnDescriptorPath(const std::string& path);
+
 class AtomicFile {
 public:
-    // Opens a temporary file beside `target`. An existing target keeps its
-    // permission bits; a new one gets `mode`. Raises 76 when the folder is
-    // missing and 75 when the temporary file cannot be created.
-    explicit AtomicFile(std::string target, mode_t mode = 0600);
+    // Opens a temporary file beside `target`, named `target` & `tempTag` &
+    // six random characters. An existing target keeps its permission bits; a
+    // new one gets `mode`. Raises 76 when the folder is missing and 75 when
+    // the temporary file cannot be created.
+    //
+    // A target that is one of the process's own descriptors (a memory file)
+    // has no folder to stage in and nothing on disk to protect: it is
+    // truncated and written in place, and Abandon leaves what was written.
+    explicit AtomicFile(std::string target, mode_t mode = 0600, std::string_view tempTag = ".~tmp-");
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -36,7 +45,9 @@ public:
     void Write(std::string_view bytes);
     // Flushes, syncs and renames over the target; raises 75 on failure, in
     // which case the target is untouched and the temporary file is gone.
-    void Commit();
+    // Without `replace` an existing target is never replaced: that is a
+    // failure too.
+    void Commit(bool replace = true);
     // Drops the temporary file; the target stays as it was.
     void Abandon() noexcept;
 
@@ -46,6 +57,7 @@ private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    bool inPlace_ = false;
 };
 
 // Replaces `target` with `content` atomically; raises as AtomicFile does.

@@ -105,8 +105,7 @@ std::int32_t clsDataFilesManager::SaveDB(const std::shared_ptr<clsDatabase>& Buf
                                          const trace::Secret& Pasw, bool Compress) {
     TRACE("SaveDB", TV(BufDB), TV(Path), TV(Pasw), TV(Compress));
     com::ComPtr<vedb::_VEDataManager> manager = NewManager();
-    vedb::DataBase record = BufDB->DB();
-    return manager->SaveDB(record, Path, Pasw.str(), Compress);
+    return BufDB->SaveCopyWith(*manager, Path, Pasw, Compress);
 }
 
 void clsDataFilesManager::SaveAllDB(const trace::Secret& Pasw, bool Compress) {

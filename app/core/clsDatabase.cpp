@@ -286,6 +286,17 @@ void clsDatabase::SaveDB(const std::string& Path, const trace::Secret& Pasw, boo
     lDBMngr->SaveDB(lDB, Path, Pasw.str(), Compress);
 }
 
+std::int32_t clsDatabase::SaveCopyWith(vedb::_VEDataManager& manager, const std::string& Path,
+                                       const trace::Secret& Pasw, bool Compress) {
+    TRACE("SaveCopyWith", TV(Path), TV(Pasw), TV(Compress));
+    struct KeepFlags {
+        vedb::DataBase& db;
+        const std::int16_t flags = db.flags;
+        ~KeepFlags() { db.flags = flags; }
+    } keep{lDB};
+    return manager.SaveDB(lDB, Path, Pasw.str(), Compress);
+}
+
 std::int32_t clsDatabase::TblsToString(const std::vector<std::string>& Tbls, std::string& BufStr,
                                        const std::vector<vedb::TblRequest>& TblsFltr) {
     TRACE("TblsToString", TV(Tbls), TV(BufStr), TV_UDTPARAM(TblsFltr));

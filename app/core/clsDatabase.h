@@ -89,6 +89,13 @@ public:
     std::int32_t LoadDB(const std::string& Path, const trace::Secret& Pasw);
     // Saves through the object's own manager; the result is not passed on.
     void SaveDB(const std::string& Path, const trace::Secret& Pasw, bool Compress);
+    // Saves what a copy of the record (DB) would save, through `manager`,
+    // without making the copy: a large database would hold its records
+    // twice. The manager marks the record it writes as enciphered; that mark
+    // is taken back, so the record is as it was. No last-access stamp, as
+    // DB has none. The manager's result.
+    std::int32_t SaveCopyWith(vedb::_VEDataManager& manager, const std::string& Path, const trace::Secret& Pasw,
+                              bool Compress);
     // Tbls: table names; each is passed on followed by the separator.
     std::int32_t TblsToString(const std::vector<std::string>& Tbls, std::string& BufStr,
                               const std::vector<vedb::TblRequest>& TblsFltr);

@@ -108,8 +108,15 @@ bool FileExist(const std::string& FileName);
 // the file does not exist, else 0.
 std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& pOptions);
 // Writes ProgConfig to the file, one option per line, replacing the file
-// only once everything is written.
-void SaveConfig(const std::string& FPath);
+// only once everything is written. Raises 75 (76 for a missing folder) when
+// the file cannot be written, and 75 when it is a symbolic link, which is
+// never written through; the old file then stays as it was.
+void SaveConfigOrRaise(const std::string& FPath);
+// The same for the saves the program makes on its own (log-in, log-out,
+// exit): a failure is logged and the options stay in memory; with tellUser
+// the user is told with a message, once until a save succeeds again.
+// False when the file could not be written.
+bool SaveConfig(const std::string& FPath, bool tellUser = true);
 // First run: the options from "start.dat", a "DataBases" folder in
 // UsFoldPath as option 5, saved to CfgPath (which becomes ProgCfgPath).
 void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath);

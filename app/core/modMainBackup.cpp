@@ -24,6 +24,7 @@
 #include "platform/FileIO.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
+#include "platform/qt/Desktop.h"
 
 namespace modMain {
 namespace {
@@ -88,12 +89,42 @@ void MakeBackupFolder(const std::string& folder) {
 }
 
 // Saves the database before it is copied; a save that fails leaves the file
-// on disk as it was, and that file is backed up.
-void SaveBeforeCopy(const std::shared_ptr<clsDatabase>& pDB) {
+// on disk as it was, and that file is backed up. True when it was saved.
+bool SaveBeforeCopy(const std::shared_ptr<clsDatabase>& pDB) {
     const std::int32_t r = SaveUsDB(pDB, GetTruePasw(CurUsPasw));
     if (r != 2)
         DbgPrint("AUTOBACKUP: the database could not be saved (" + vb::CStr(r) + "); the file on disk is copied");
+    return r == 2;
 }
+
+// Removes the new copy's file unless it became a copy of the set.
+class PendingCopy {
+public:
+    explicit PendingCopy(std::string path) : path_(std::move(path)) {}
+    ~PendingCopy() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    PendingCopy(const PendingCopy&) = delete;
+    PendingCopy& operator=(const PendingCopy&) = delete;
+    void Done() noexcept { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+// Told when a backup fails (a full disk, a folder that cannot be written).
+constexpr const char* kBackupFailed = "The automatic backup could not be made (";
+constexpr const char* kBackupFailedTail =
+    "). The open database and its changes stay in the program; the next backup is tried in an hour.";
+constexpr const char* kBackupNotSavedEither = " The database itself could not be saved either.";
+// The database whose failed backup the user has been told about; a backup
+// that succeeds clears it, so a disk that stays full is told about once for
+// the open database, not every hour.
+std::weak_ptr<clsDatabase> g_toldBackupFailed;
+
+// The file work of one backup; raises what the file layer raises. `saved`
+// tells whether the database was saved first.
+void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& saved);
 
 }  // namespace
 
@@ -124,6 +155,29 @@ void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
         DbgPrint("AUTOBACKUP skipped: the open database loaded only in part; the backups are kept as they are");
         return;
     }
+    // A backup that fails never ends the program: the database stays open
+    // with its changes, the user is told, and the next hour tries again.
+    bool saved = true;
+    try {
+        MakeBackup(pDB, *N, saved);
+    } catch (const vb::VbError& e) {
+        trace_frame_.Recover();
+        DbgPrint("AUTOBACKUP failed: " + e.Description() + " (error " + std::to_string(e.Number()) +
+                 "); no new copy was made, the next one is tried in an hour");
+        if (g_toldBackupFailed.lock() != pDB) {
+            g_toldBackupFailed = pDB;
+            qtplat::MsgBox(kBackupFailed + e.Description() + kBackupFailedTail + (saved ? "" : kBackupNotSavedEither),
+                           qtplat::vbExclamation);
+        }
+        return;
+    }
+    g_toldBackupFailed.reset();
+}
+
+namespace {
+
+void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& saved) {
+    TRACE_MOD(modMain, "MakeBackup", TV(pDB), TV(N));
     // The copies go with the file a save writes: the user file of the stored
     // name, unless that file is another user's, whose set is then left alone.
     const std::string userFile = UserSaveFile(pDB);
@@ -137,13 +191,13 @@ void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
     TRACE_LOCAL(folder);
     const std::string fileName = userFile.substr(userFile.find_last_of('/') + 1);
     const std::string fsName = fileName.substr(0, fileName.size() - 4);
-    const BackupRotation plan = PlanBackupRotation(CopiesPresent(folder, fsName), *N);
+    const BackupRotation plan = PlanBackupRotation(CopiesPresent(folder, fsName), N);
     MakeBackupFolder(dbFolder + "Backup");
 
     // Saved first when used within the last backup period (the time between
     // two backups), so the copy holds the latest changes.
     const double period = static_cast<double>(AutobackupTimerInterval) * 60.0 / 1000.0;
-    if (period > modTimer::GetQueryPerf() - pDB->DBLastAccess()) SaveBeforeCopy(pDB);
+    if (period > modTimer::GetQueryPerf() - pDB->DBLastAccess()) saved = SaveBeforeCopy(pDB);
 
     // A user file renamed outside the program is on disk under its new name
     // until the first save writes the file of its stored name.
@@ -153,12 +207,16 @@ void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
     // The whole copy first: until it is complete no existing copy is touched.
     const std::string pending = folder + fsName + std::string(kPendingSuffix);
     plat::CopyFileAtomic(source, pending);
+    PendingCopy newCopy(pending);
     if (plan.dropOldest) TrueKill(folder + CopyFileName(fsName, 1));
     for (std::int32_t j : plan.shiftDown)
         MoveCopy(folder + CopyFileName(fsName, j), folder + CopyFileName(fsName, j - 1));
     if (::rename(pending.c_str(), (folder + CopyFileName(fsName, plan.newCopy)).c_str()) != 0)
         vb::Raise(vb::errPathFileAccess, "modMain.DoAutobackup");
+    newCopy.Done();
 }
+
+}  // namespace
 
 std::string BackupFileName(const std::string& dbName, std::int32_t n) {
     return CopyFileName(plat::AnsiToUtf8(dbName), n);

@@ -10,6 +10,7 @@
 #include "app/core/modMain.h"
 #include "app/core/modMainStartup.h"
 #include "app/trace/Trace.h"
+#include "platform/CodePage.h"
 #include "platform/FileIO.h"
 #include "platform/SystemFolder.h"
 #include "platform/TextStream.h"
@@ -23,6 +24,20 @@ namespace {
 
 // A valid options file has this many lines.
 constexpr long kOptionCount = 20;
+// No option needs more than a path's length; a longer line is damage (or an
+// attack), and carried on it would make every window that shows it unusable.
+constexpr std::size_t kMaxOptionLength = 4096;
+// The last user (option 4) is a user name, which is at most 40 characters.
+constexpr long kLastUserOption = 4;
+constexpr std::size_t kMaxUserNameLength = 40;
+
+// Told when the options could not be written; the options stay in memory.
+constexpr const char* kOptionsNotSaved = "The options could not be saved to ";
+constexpr const char* kOptionsNotSavedTail = ". The changes apply until the program ends.";
+// The options file the user has been told could not be saved; a save that
+// succeeds clears it, so a file that keeps failing is told about once, not
+// at every login.
+std::string g_toldNotSaved;
 
 long OptionsHeld() { return ProgConfig.Allocated() && ProgConfig.Dimensions() == 1 ? ProgConfig.UBound() : 0; }
 
@@ -60,7 +75,16 @@ std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& p
         DbgPrint("LoadConfig = -2");
         return -2;
     }
-    for (const std::string& line : coretext::ReadTextLines(FPath)) AddElemToStrMass(pOptions, line);
+    long n = 0;
+    for (std::string& line : coretext::ReadTextLines(FPath)) {
+        ++n;
+        if (line.size() > kMaxOptionLength) {
+            DbgPrint("LoadConfig: line " + std::to_string(n) + " of " + FPath + " is " + std::to_string(line.size()) +
+                     " bytes long; read as empty");
+            line.clear();
+        }
+        AddElemToStrMass(pOptions, line);
+    }
     // A portable installation on Windows followed the drive letter it ran
     // from by giving option 5 the program folder's first character. Paths
     // here have no drive letter (both begin with "/"), so there is nothing
@@ -68,22 +92,47 @@ std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& p
     return 0;
 }
 
-void SaveConfig(const std::string& FPath) {
-    TRACE_MOD(modMain, "SaveConfig", TV(FPath));
+void SaveConfigOrRaise(const std::string& FPath) {
+    TRACE_MOD(modMain, "SaveConfigOrRaise", TV(FPath));
     // Options that never loaded are never written over a file that holds some.
     if (OptionsHeld() < 1) {
         DbgPrint("SaveConfig: no options to save");
         return;
     }
+    struct stat st {};
+    const bool exists = ::lstat(FPath.c_str(), &st) == 0;
+    // The new file would take the place of the link and the mode of what it
+    // points to: a link is never written through or replaced.
+    if (exists && S_ISLNK(st.st_mode)) {
+        DbgPrint("SaveConfig: " + FPath + " is a symbolic link; the options are not written");
+        vb::Raise(vb::errPathFileAccess, "modMain.SaveConfig");
+    }
     // The file names the last user and the databases folder: an options
     // file that came readable by others (unpacked with a portable copy) is
     // made the owner's alone first, so the new file takes over those bits.
-    struct stat st {};
-    if (::stat(FPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
-        ::chmod(FPath.c_str(), st.st_mode & 0700);
+    if (exists && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0) ::chmod(FPath.c_str(), st.st_mode & 0700);
     plat::TextWriter out(FPath);
     for (long i = ProgConfig.LBound(); i <= ProgConfig.UBound(); ++i) out.WriteLine(ProgConfig(i));
     out.Close();
+}
+
+bool SaveConfig(const std::string& FPath, bool tellUser) {
+    TRACE_MOD(modMain, "SaveConfig", TV(FPath), TV(tellUser));
+    try {
+        SaveConfigOrRaise(FPath);
+    } catch (const vb::VbError& e) {
+        trace_frame_.Recover();
+        DbgPrint("SaveConfig: " + FPath + " could not be written (" + e.Description() + "); the file is as it was");
+        if (tellUser && g_toldNotSaved != FPath) {
+            g_toldNotSaved = FPath;
+            // The path is in the file system's form, the message in the code page.
+            qtplat::MsgBox(kOptionsNotSaved + plat::Utf8ToAnsiLossy(FPath) + kOptionsNotSavedTail,
+                           qtplat::vbExclamation);
+        }
+        return false;
+    }
+    g_toldNotSaved.clear();
+    return true;
 }
 
 void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath) {
@@ -190,6 +239,12 @@ void LoadProgramOptions() {
         }
     }
     CompleteOptions();
+    // A last user no user name can be is no user: nobody is asked for.
+    if (OptionsHeld() >= kLastUserOption && ProgConfig(kLastUserOption).size() > kMaxUserNameLength) {
+        DbgPrint("Option 4 is " + std::to_string(ProgConfig(kLastUserOption).size()) +
+                 " characters long, more than a user name has; no last user");
+        ProgConfig(kLastUserOption).clear();
+    }
 }
 
 }  // namespace startup

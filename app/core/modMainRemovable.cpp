@@ -107,7 +107,7 @@ void SaveTargetConfig(const std::string& cfgPath, const std::string& dbFolder) {
     };
     std::swap(options, ProgConfig);
     Restore restore{options};
-    SaveConfig(cfgPath);
+    SaveConfigOrRaise(cfgPath);
 }
 
 }  // namespace

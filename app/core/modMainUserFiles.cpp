@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,50 +28,31 @@ namespace {
 
 std::string Pid() { return std::to_string(::getpid()); }
 
-// mkstemp with close-on-exec; the file is 0600. The path, or "" on failure.
-std::string MakeUnique(std::string pattern) {
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return {};
-    ::close(fd);
-    return pattern;
-}
-
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-void SyncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
+com::ComPtr<vedb::_clsRC4> NewCipher() { return com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4); }
 
-// Renames without ever replacing an existing target.
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without the flag: a hard link fails on an existing name.
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    ::unlink(from.c_str());
-    return true;
-}
-
-// Removes a file when the scope ends unless released.
-class RemoveOnExit {
-public:
-    explicit RemoveOnExit(std::string path) : path_(std::move(path)) {}
-    ~RemoveOnExit() {
-        if (!path_.empty()) ::unlink(path_.c_str());
+// A shared read-write mapping of a whole file, unmapped when it goes; data is
+// nullptr when the file could not be mapped. `grow` first sets the file's
+// length to `size`.
+struct Mapping {
+    Mapping(int fd, std::size_t size, bool grow) : size(size) {
+        if (size == 0 || (grow && ::ftruncate(fd, static_cast<off_t>(size)) != 0)) return;
+        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
+        if (p != MAP_FAILED) data = static_cast<char*>(p);
     }
-    RemoveOnExit(const RemoveOnExit&) = delete;
-    RemoveOnExit& operator=(const RemoveOnExit&) = delete;
-    void Release() noexcept { path_.clear(); }
+    ~Mapping() {
+        if (data) ::munmap(data, size);
+    }
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
 
-private:
-    std::string path_;
+    char* data = nullptr;
+    std::size_t size;
 };
 
 std::string StampText() {
@@ -81,15 +63,88 @@ std::string StampText() {
     return std::string(buf, std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local));
 }
 
-}  // namespace
-
-PrivateTempFile::PrivateTempFile() {
-    path_ = MakeUnique(GetWindowsTemp() + "psc" + Pid() + "-XXXXXX");
-    if (path_.empty()) vb::Raise(vb::errPathFileAccess, "GetTempFileName");
+// The side copy of `file` whose bytes are `content`, or "" when none is.
+std::string SideCopyHolding(const std::string& file, const std::string& content) {
+    const std::string prefix = file.substr(file.find_last_of('/') + 1) + ".intact-";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(FolderOf(file), ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().filename().string().rfind(prefix, 0) != 0) continue;
+        std::error_code sizeError;
+        if (!it->is_regular_file(sizeError) || it->file_size(sizeError) != content.size() || sizeError) continue;
+        if (plat::ReadWholeFile(it->path().string()) == content) return it->path().string();
+    }
+    return {};
 }
 
-PrivateTempFile::~PrivateTempFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
+}  // namespace
+
+ScratchFile::ScratchFile() {
+    fd_ = ::memfd_create("qpm-scratch", MFD_CLOEXEC);
+    if (fd_ >= 0) {
+        path_ = "/proc/self/fd/" + std::to_string(fd_);
+        // Without /proc the library could not open it by name.
+        if (::access(path_.c_str(), R_OK | W_OK) == 0) return;
+        ::close(fd_);
+    }
+    path_ = GetWindowsTemp() + "psc" + Pid() + "-XXXXXX";
+    fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+    if (fd_ < 0) vb::Raise(vb::errPathFileAccess, "GetTempFileName");
+    unlinkPath_ = path_;
+}
+
+ScratchFile::~ScratchFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!unlinkPath_.empty()) ::unlink(unlinkPath_.c_str());
+}
+
+int ScratchFile::Open(int flags) const {
+    // By name, not by the descriptor kept: a file on disk is replaced by a
+    // rename whenever the library writes it.
+    return ::open(path_.c_str(), flags | O_RDWR | O_CLOEXEC);
+}
+
+bool ScratchFile::FillCiphered(const std::string& source, const trace::Secret& key) {
+    TRACE_MOD(modMain, "FillCiphered", TV(source), TV(key));
+    const int out = Open(O_TRUNC);
+    if (out < 0) return false;
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    bool ok = in >= 0 && ::fstat(in, &st) == 0 && S_ISREG(st.st_mode);
+    const auto size = ok ? static_cast<std::size_t>(st.st_size) : 0;
+    // The bytes are read straight into the scratch file's pages and
+    // deciphered there: the one copy of the text this process makes.
+    if (ok && size > 0) {
+        Mapping map(out, size, true);
+        ok = map.data != nullptr;
+        for (std::size_t done = 0; ok && done < size;) {
+            const ssize_t n = ::pread(in, map.data + done, size - done, static_cast<off_t>(done));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += static_cast<std::size_t>(n);
+        }
+        if (ok) NewCipher()->CipherInPlace(map.data, size, key.str());
+    }
+    if (!ok) ::ftruncate(out, 0);
+    if (in >= 0) ::close(in);
+    ::close(out);
+    return ok;
+}
+
+void ScratchFile::CipherInto(plat::AtomicFile& out, const trace::Secret& key) {
+    TRACE_MOD(modMain, "CipherInto", TV(key));
+    const int fd = Open(0);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0) ::close(fd);
+        vb::Raise(vb::errPathFileAccess);
+    }
+    const auto size = static_cast<std::size_t>(st.st_size);
+    Mapping map(fd, size, false);
+    ::close(fd);
+    if (size == 0) return;
+    if (!map.data) vb::Raise(vb::errPathFileAccess);
+    NewCipher()->CipherInPlace(map.data, size, key.str());
+    out.Write(std::string_view(map.data, size));
 }
 
 clsDataFilesManager& Files() {
@@ -119,21 +174,19 @@ std::int32_t WriteUserFile(const std::shared_ptr<clsDatabase>& db, const std::st
     TRACE_MOD(modMain, "WriteUserFile", TV(db), TV(target), TV(key), TV(mayReplace));
     const std::string fileName = target.substr(target.find_last_of('/') + 1);
     RemoveOrphans(FolderOf(target), fileName + ".~save");
-    // The name ends in neither ".vdb" nor ".vdb.BACKUP", so no listing takes
-    // it for a user or a backup while it exists.
-    const std::string staging = MakeUnique(target + ".~save" + Pid() + "-XXXXXX");
-    TRACE_LOCAL(staging);
-    if (staging.empty()) return -1;
-    RemoveOnExit cleanup(staging);
-
-    // The outer layer goes on only over a complete save.
-    if (Files().SaveDB(db, staging, key, false) != 2) return -1;
-    auto rc4 = com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4);
-    if (!rc4->EncryptFile(staging, staging, true, key.str())) return -1;
-    const bool renamed = mayReplace ? ::rename(staging.c_str(), target.c_str()) == 0 : RenameNoReplace(staging, target);
-    if (!renamed) return -1;
-    cleanup.Release();
-    SyncFolder(FolderOf(target));
+    try {
+        ScratchFile inner;
+        // The outer layer goes on only over a complete save.
+        if (Files().SaveDB(db, inner.Path(), key, false) != 2) return -1;
+        // The name ends in neither ".vdb" nor ".vdb.BACKUP", so no listing
+        // takes it for a user or a backup while it exists.
+        plat::AtomicFile staging(target, 0600, ".~save" + Pid() + "-");
+        inner.CipherInto(staging, key);
+        staging.Commit(mayReplace);
+    } catch (const vb::VbError&) {
+        trace_frame_.Recover();
+        return -1;
+    }
     return 2;
 }
 
@@ -141,6 +194,8 @@ std::string MakeSideCopy(const std::string& file) {
     TRACE_MOD(modMain, "MakeSideCopy", TV(file));
     const std::optional<std::string> content = plat::ReadWholeFile(file);
     if (!content) return {};
+    const std::string kept = SideCopyHolding(file, *content);
+    if (!kept.empty()) return kept;
     std::string copy = file + ".intact-" + StampText();
     for (int n = 2; FileExist(copy); ++n) copy = file + ".intact-" + StampText() + "-" + std::to_string(n);
     try {

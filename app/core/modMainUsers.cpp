@@ -34,7 +34,6 @@ namespace {
 
 // The first line of an enciphered database text and its line end.
 constexpr std::string_view kMarkLine = "dzorvaLiL.ENC\r\n";
-constexpr std::size_t kMarkLength = 13;
 
 // A user name's file name may grow by the temporary suffixes of a save.
 constexpr std::size_t kMaxNameBytes = 200;
@@ -129,10 +128,10 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
         DbgPrint("AddUser: " + Path + " exists and is kept");
         return kUserFileExists;
     }
-    // The template is read from a private file, so the new user's file
+    // The template is read from a scratch file, so the new user's file
     // appears only once it is complete and enciphered.
-    PrivateTempFile temp;
-    const std::string TmpFile = temp.Path();
+    ScratchFile scratch;
+    const std::string TmpFile = scratch.Path();
     TRACE_LOCAL(TmpFile);
     plat::ReplaceFile(TmpFile, NewUserTemplate());
     const trace::Secret key = GetTruePasw(NewMD5()->DigestStrToHexStr(Pasw.str()));
@@ -154,11 +153,13 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
 
 std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw) {
     TRACE_MOD(modMain, "TestUsPasw", TV(UPath), TV(Pasw));
+    if (!FileExist(UPath)) return 2;
     // RC4 is a stream cipher: the first bytes of the file decipher alone, so
     // the test needs no deciphered copy of the file anywhere.
     std::int64_t size = 0;
     std::optional<std::string> head = ReadHead(UPath, kMarkLine.size(), size);
-    if (!head || size <= static_cast<std::int64_t>(kMarkLength)) return 2;
+    // No password opens what is no file or cannot hold the mark line.
+    if (!head || size < static_cast<std::int64_t>(kMarkLine.size())) return kPaswNoUserFile;
     NewRC4()->CipherInPlace(head->data(), head->size(), GetTruePasw(Pasw).str());
     const bool right = *head == kMarkLine;
     ::explicit_bzero(head->data(), head->size());
@@ -167,12 +168,15 @@ std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw) {
 
 std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw) {
     TRACE_MOD(modMain, "LoadUser", TV(UPath), TV(Pasw));
-    PrivateTempFile temp;
-    const std::string TmpFile = temp.Path();
+    // Where the deciphered text must lie in the private folder, a login
+    // killed earlier may have left one there: every login sweeps.
+    SweepTempFiles();
+    ScratchFile scratch;
+    const std::string TmpFile = scratch.Path();
     TRACE_LOCAL(TmpFile);
-    NewRC4()->DecryptFile(UPath, TmpFile, true, Pasw.str());
+    scratch.FillCiphered(UPath, Pasw);
 
-    // The entry is dropped once the load is over, so a later temporary file
+    // The entry is dropped once the load is over, so a later scratch file
     // of the same name can never be handed an old database.
     if (Files().IsDBLoaded(TmpFile) == 1) Files().DeleteDBFromCol(TmpFile);
     std::shared_ptr<clsDatabase> db;

@@ -12,9 +12,13 @@
 //   file; on any failure the old file stays byte for byte and the result says
 //   so. A database that was never loaded (no name) is not saved, and a save
 //   never replaces another user's file.
-// - A password is tested in memory. Where a deciphered file must lie on disk
-//   to be read, it is a 0600 file in the program's private folder, removed on
-//   every path; leftovers of a process that ended abruptly are swept.
+// - A password is tested in memory. A deciphered text that the library must
+//   read or write by name lies in an anonymous memory file; only where the
+//   system has none is it a 0600 file in the program's private folder,
+//   removed on every path, and every login sweeps what a process that ended
+//   abruptly left there. No file outside the private folder ever holds the
+//   inner layer: the outer layer is put on in memory before a byte is
+//   written beside the user file.
 // - A user name must be a safe file name; a database that loaded only in part
 //   is kept as a side copy before anything can be saved over it.
 #include <cstdint>
@@ -35,6 +39,10 @@ inline constexpr std::int32_t kSaveUnsafeName = -11;       // its name is not a 
 inline constexpr std::int32_t kSaveOtherUsersFile = -12;   // the target is another user's file, and the database
                                                            // came from no user file of its own
 inline constexpr std::int32_t kSaveDamagedOriginal = -13;  // loaded in part and no side copy of the original exists
+// Result of TestUsPasw besides 1 (right) and 2 (wrong): the path names no
+// file, or a file too short to be any user's (an empty one, say), which no
+// password can open.
+inline constexpr std::int32_t kPaswNoUserFile = 3;
 // Results of AddUser.
 inline constexpr std::int32_t kUserCreated = 1;
 inline constexpr std::int32_t kUserNameRefused = -11;
@@ -69,15 +77,16 @@ trace::Secret GetTruePasw(const trace::Secret& InPasw);
 // The program's private folder for temporary files, ending in "/".
 std::string GetWindowsTemp();
 // Removes deciphered temporary files left behind by processes that have
-// ended (a crash or a kill). Runs once on the first use of the folder;
-// start-up may call it earlier.
+// ended (a crash or a kill). Runs on the first use of the folder and at every
+// login; start-up may call it earlier.
 void SweepTempFiles();
 
 // Creates the user file `Path` for `Name` with the password in clear `Pasw`:
 // 1 created; kUserNameRefused, kUserFileExists (an existing file is never
 // replaced) or kUserNotCreated (nothing is left behind).
 std::int32_t AddUser(const std::string& Path, const std::string& Name, const trace::Secret& Pasw);
-// 1 when the password (its MD5 text) opens the file, else 2.
+// 1 when the password (its MD5 text) opens the file, 2 when it does not or
+// the file is missing, kPaswNoUserFile when no password could.
 std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw);
 // Loads a user file under the key `Pasw` into CurUsDB: 2 loaded (also in
 // part), otherwise the negative result of the load and CurUsDB unchanged.

@@ -332,7 +332,7 @@ void frmOptions::cmdOk_Click() try {
     else if (tray == "0" && modMain::DoUnloadTIcon)
         tray_.TrayIconManagement(2);
     try {
-        modMain::SaveConfig(modMain::ProgCfgPath);
+        modMain::SaveConfigOrRaise(modMain::ProgCfgPath);
     } catch (const vb::VbError& e) {
         // The old file stays as it was; the dialog stays open to try again
         // or cancel.

@@ -18,6 +18,9 @@
 namespace {
 
 constexpr const char* kDemoUser = "SampleUser";
+// Told when the user's file is no file or too short for any password to open.
+constexpr const char* kNoUserFile =
+    "The file of this user is damaged or is not a file, so no password can open it. The file has not been changed.";
 
 }  // namespace
 
@@ -121,8 +124,9 @@ void frmPassword::cmdOk_Click() try {
     if (!typed) return;
     trace::Secret hash = modMasterPasw::PaswHash(*typed);
     TRACE_LOCAL(hash);
-    if (modMain::TestUsPasw(UsPath, hash) != 1) {
-        qtplat::MsgBox(modLang::Texts(9), qtplat::vbCritical);
+    const std::int32_t tested = modMain::TestUsPasw(UsPath, hash);
+    if (tested != 1) {
+        qtplat::MsgBox(tested == modMain::kPaswNoUserFile ? kNoUserFile : modLang::Texts(9), qtplat::vbCritical);
         return;
     }
     modMain::FrmPaswResult = 1;

@@ -13,6 +13,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 #include "app/core/modMainBackup.h"
 #include "app/mainwindow/ImageList.h"
@@ -62,6 +63,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     ConnectHandlers();
     qtplat::SetMainWindow(this);
     modMain::SetMainView(this);
+    // Clicks and keys of every control pass here first, so a locked window
+    // answers any of them with the password prompt.
+    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain() {
@@ -181,6 +185,7 @@ void frmMain::Show() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) try {
+    if (IsProtected && TakeLockedInput(watched, e)) return true;
     if (watched == client && e->type() == QEvent::Resize && trvDatabase) {
         PlaceBars();
         Form_Resize();
@@ -223,19 +228,59 @@ void frmMain::paintEvent(QPaintEvent* e) try {
     QMainWindow::paintEvent(e);
     // The password prompt of a locked window runs after the paint, never
     // inside it.
-    if (IsProtected && !paintQueued_) {
-        paintQueued_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                paintQueued_ = false;
-                // A minimised window shows nothing: the prompt waits for it.
-                if (isVisible() && !isMinimized()) Form_Paint();
-            },
-            Qt::QueuedConnection);
-    }
+    if (IsProtected) QueueUnlockPrompt(false);
 }
 TRACE_BOUNDARY
+
+void frmMain::changeEvent(QEvent* e) try {
+    QMainWindow::changeEvent(e);
+    // Without a window manager a minimised window stays on screen and is
+    // never painted anew: becoming active is what shows the user is back.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && IsProtected && askOnActivate_)
+        QueueUnlockPrompt(true);
+}
+TRACE_BOUNDARY
+
+bool frmMain::TakeLockedInput(QObject* watched, QEvent* e) {
+    TRACE("TakeLockedInput");
+    const QEvent::Type type = e->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::KeyPress &&
+        type != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    // Taken over, a key never becomes a menu shortcut: nothing but the
+    // prompt runs in a locked window.
+    if (type == QEvent::ShortcutOverride) {
+        e->accept();
+        return true;
+    }
+    QueueUnlockPrompt(true);
+    return true;
+}
+
+void frmMain::QueueUnlockPrompt(bool byUser) {
+    TRACE("QueueUnlockPrompt", TV(byUser));
+    if (unlocking_) return;
+    promptByUser_ = promptByUser_ || byUser;
+    if (paintQueued_) return;
+    paintQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            paintQueued_ = false;
+            const bool byUser = std::exchange(promptByUser_, false);
+            if (!IsProtected || !isVisible()) return;
+            if (byUser) {
+                if (isMinimized()) showNormal();
+            } else if (isMinimized()) {
+                // A minimised window shows nothing: the prompt waits for it.
+                return;
+            }
+            Form_Paint();
+        },
+        Qt::QueuedConnection);
+}
 
 void frmMain::EndAfterExit() {
     if (EndProgram)

@@ -254,6 +254,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -298,7 +299,18 @@ private:
     // After the right password: the database kept at the lock is shown
     // again and saved once more; the user is told when that still fails.
     void ReopenKeptDatabase();
+    // Runs the password prompt of the locked window once the current event
+    // is over. A paint asks only while the window is on screen and not
+    // minimised; the user's click, key or activation (byUser) shows that it
+    // is on screen, so the window is restored and asked for.
+    void QueueUnlockPrompt(bool byUser);
+    // While locked, a click or key in the window asks for the password
+    // instead of reaching a control; true when the event was taken.
+    bool TakeLockedInput(QObject* watched, QEvent* e);
     std::shared_ptr<clsDatabase> keptAtLock_;
+    bool unlocking_ = false;      // the password prompt and what follows it run
+    bool askOnActivate_ = false;  // the next activation of the locked window asks
+    bool promptByUser_ = false;   // the queued prompt was asked for by the user
     bool sessionEnded_ = false;
     void PlaceBars();
     float ClientWidth() const;

@@ -21,6 +21,10 @@ namespace {
 // Where "Ask support" writes to.
 constexpr const char* kSupportAddress = "support@quellon-pm.invalid";
 
+// Told when the save command could not write the database.
+constexpr const char* kNotSaved =
+    "The database could not be saved. The file on disk is as it was before; your changes stay in the program.";
+
 bool AskYesNo(const std::string& prompt) {
     return qtplat::MsgBox(prompt, qtplat::vbYesNo | qtplat::vbQuestion) == qtplat::vbYes;
 }
@@ -69,7 +73,11 @@ TRACE_BOUNDARY
 void frmMain::mnuFileSaveDB_Click() try {
     TRACE("mnuFileSaveDB_Click");
     const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
-    if (r == 2) qtplat::MsgBox(modLang::Texts(21), qtplat::vbInformation);
+    TRACE_LOCAL(r);
+    if (r == 2)
+        qtplat::MsgBox(modLang::Texts(21), qtplat::vbInformation);
+    else if (r != modMain::kSaveNotLoaded)
+        qtplat::MsgBox(kNotSaved, qtplat::vbExclamation);
 }
 TRACE_BOUNDARY
 

@@ -94,19 +94,29 @@ TRACE_BOUNDARY
 
 void frmMain::Form_Paint() try {
     TRACE("Form_Paint");
-    if (!IsProtected || modMain::FrmPaswShown) return;
+    if (!IsProtected || modMain::FrmPaswShown || unlocking_) return;
+    // One prompt at a time: the reload and the messages after the prompt run
+    // event loops of their own, whose paints and clicks must not ask again.
+    unlocking_ = true;
+    struct Unlocked {
+        bool& running;
+        ~Unlocked() { running = false; }
+    } unlocked{unlocking_};
     AskPassword(winopt::Get(winopt::kLastUser));
     if (modMain::FrmPaswResult == 1) {
+        IsProtected = false;
+        Enable(mnuTraySaveDB, true);
+        Enable(mnuTraySelectUser, true);
+        Enable(mnuTrayGenPasw, true);
         if (KeptAtLock())
             ReopenKeptDatabase();
         else
             LogInWithEnteredPassword(modMain::CurUser);
-        Enable(mnuTraySaveDB, true);
-        Enable(mnuTraySelectUser, true);
-        Enable(mnuTrayGenPasw, true);
-        IsProtected = false;
     } else if (KeptAtLock() && modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)) != 2) {
-        // Logging out would drop changes that still cannot be saved.
+        // Logging out would drop changes that still cannot be saved. The
+        // window asks again when the user clicks it, not when it merely
+        // becomes active again as this message closes.
+        askOnActivate_ = false;
         qtplat::MsgBox(kStaysLocked, qtplat::vbExclamation);
         HideLocked();
     } else {
@@ -163,7 +173,9 @@ bool frmMain::ExitWork() {
     }
     if (modMain::DoUnloadTIcon) TrayIconManagement(2);
     if (!isMinimized()) SaveGUIConf();
-    modMain::SaveConfig(modMain::ProgCfgPath);
+    // Options that cannot be written are no reason to stay; nobody is there
+    // to tell at the session's end.
+    modMain::SaveConfig(modMain::ProgCfgPath, !sessionEnded_);
     return true;
 }
 

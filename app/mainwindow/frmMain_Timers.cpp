@@ -92,6 +92,7 @@ void frmMain::Lock() {
     if (!CloseOtherWindows()) return;
     HideLocked();
     IsProtected = true;
+    askOnActivate_ = true;
     Enable(mnuTraySaveDB, false);
     Enable(mnuTraySelectUser, false);
     Enable(mnuTrayGenPasw, false);

@@ -1,10 +1,11 @@
-#include "platform/FileIO.h"
-
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "TempDir.h"
+#include "platform/FileIO.h"
 #include "platform/VbError.h"
 
 namespace {
@@ -94,6 +95,43 @@ TEST(AtomicFile, AbandonedWriterKeepsTarget) {
     EXPECT_EQ(FilesIn(dir.path()), 1u);
 }
 
+TEST(AtomicFile, ACommitThatMayNotReplaceLeavesAnExistingTargetAndNothingBeside) {
+    TempDir dir;
+    const auto target = dir.file("user.vdb");
+    {
+        plat::AtomicFile file(target, 0600, ".~save1-");
+        EXPECT_EQ(std::filesystem::path(file.TempPath()).filename().string().rfind("user.vdb.~save1-", 0), 0u);
+        file.Write("first");
+        file.Commit(false);
+    }
+    EXPECT_EQ(ReadBytes(target), "first");
+    plat::AtomicFile second(target);
+    second.Write("second");
+    try {
+        second.Commit(false);
+        ADD_FAILURE() << "an existing file was replaced";
+    } catch (const vb::VbError& e) {
+        EXPECT_EQ(e.Number(), vb::errPathFileAccess);
+    }
+    EXPECT_EQ(ReadBytes(target), "first");
+    EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, AProcessDescriptorIsWrittenInPlace) {
+    // A memory file handed on by its descriptor's name has no folder to
+    // stage a temporary file in.
+    const int fd = ::memfd_create("test", MFD_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    EXPECT_TRUE(plat::IsOwnDescriptorPath(path));
+    for (const char* other : {"/proc/self/fd/", "/proc/self/fd/1/x", "/proc/1/fd/3", "/tmp/x"})
+        EXPECT_FALSE(plat::IsOwnDescriptorPath(other)) << other;
+    plat::ReplaceFile(path, "a longer first content");
+    plat::ReplaceFile(path, "second");
+    EXPECT_EQ(plat::ReadWholeFile(path), "second");
+    ::close(fd);
+}
+
 TEST(ReadWholeFile, MissingFileAndFolderGiveNothing) {
     TempDir dir;
     EXPECT_FALSE(plat::ReadWholeFile(dir.file("absent")).has_value());
@@ -110,7 +148,9 @@ TEST(ReadWholeFile, MissingFileAndFolderGiveNothing) {
 TEST(CopyFileAtomic, CopiesBytesAndTheSourceModeAndRaisesForAMissingSource) {
     TempDir dir;
     auto program = dir.file("program");
-    WriteBytes(program, std::string("\x7f" "ELF\0\xff", 6));
+    WriteBytes(program, std::string("\x7f"
+                                    "ELF\0\xff",
+                                    6));
     std::filesystem::permissions(program, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
                                               std::filesystem::perms::group_exec);
     auto copy = dir.file("copy");

@@ -5,9 +5,15 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "VEDataBase/ClassIds.h"
+#include "VEDataBase/_clsMD5HASH.h"
+#include "VEDataBase/_clsRC4.h"
+#include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainUsers.h"
 #include "platform/VbError.h"
+#include "platform/com/Creation.h"
 
 namespace coretest {
 
@@ -82,6 +88,32 @@ void LibraryTest::TearDown() {
 std::string LibraryTest::LogText() const {
     const std::string log = appDir() + "/DbgFile.dat";
     return std::filesystem::exists(log) ? qpmtest::ReadBytes(log) : std::string();
+}
+
+std::string Md5Hex(const std::string& text) {
+    return com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH)->DigestStrToHexStr(text);
+}
+
+std::string Rc4(std::string bytes, const std::string& key) {
+    com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4)->CipherInPlace(bytes.data(), bytes.size(), key);
+    return bytes;
+}
+
+void UserFolderTest::SetUp() {
+    LibraryTest::SetUp();
+    folder = file("DataBases");
+    std::filesystem::create_directory(folder);
+    SetOptions(DefaultOptions());
+    modMain::ProgConfig(5) = folder;
+    modMain::ProgCfgPath = file("config.dat");
+    modMain::MDFM = std::make_shared<clsDataFilesManager>();
+    modMain::CurUsDB = std::make_shared<clsDatabase>();
+}
+
+void UserFolderTest::TearDown() {
+    modMain::PartialLoadFile.clear();
+    modMain::PartialLoadCopy.clear();
+    LibraryTest::TearDown();
 }
 
 }  // namespace coretest

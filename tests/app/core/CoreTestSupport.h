@@ -55,4 +55,22 @@ protected:
     std::string workDir() const { return tmp.file("work"); }
 };
 
+// The MD5 text of `text` and RC4 of `bytes` under `key`, by the library's
+// classes, as the users' files use them.
+std::string Md5Hex(const std::string& text);
+std::string Rc4(std::string bytes, const std::string& key);
+
+// The library fixture with a users' databases folder: option 5 names
+// `folder`, the options file lies in the work folder, and the collection of
+// open files and an empty current database exist. A login's note of a
+// partial load is dropped after each test.
+class UserFolderTest : public LibraryTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string UserFile(const std::string& name) const { return folder + "/" + name + ".vdb"; }
+
+    std::string folder;
+};
+
 }  // namespace coretest

@@ -132,8 +132,12 @@ TEST_F(FilesManager, SaveDbWritesACopyAndLeavesTheObjectAndAFailedTargetAlone) {
     auto db = std::make_shared<clsDatabase>();
     ASSERT_EQ(db->LoadDB(plain, ""), 1);
     db->Path("/somewhere/else");
+    const vedb::DataBase before = db->DB();
     const std::string target = file("copy.txt");
     EXPECT_EQ(files.SaveDB(db, target, "key", false), 2);
+    // What is saved is as a copy: the mark of an enciphered save stays in
+    // the file and never reaches the object's record.
+    EXPECT_EQ(db->DB(), before);
     EXPECT_EQ(db->Path(), "/somewhere/else");
     EXPECT_EQ(files.GetLoadedDBNum(), 0);
     const std::string saved = qpmtest::ReadBytes(target);

@@ -78,7 +78,7 @@ TEST_F(modMainConfig, AFailedSaveLeavesTheOldFileAsItWas) {
     SetOptions(DefaultOptions());
     {
         plat::ScopedWriteFaults faults({10, false});
-        EXPECT_THROW(modMain::SaveConfig(path), vb::VbError);
+        EXPECT_THROW(modMain::SaveConfigOrRaise(path), vb::VbError);
     }
     EXPECT_EQ(qpmtest::ReadBytes(path), "old\r\n");
     // Options that never loaded are not written over the file.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,14 +32,8 @@ using coretest::FilesIn;
 constexpr const char* kSampleMd5 = "F13FAB06A740F667B3DBAA695713F9A8";
 constexpr const char* kSampleKey = "F06738D7778E140C5DD14D0929ECF588F13FAB06A740F667B3DBAA695713F9A8";
 
-std::string Md5(const std::string& text) {
-    return com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH)->DigestStrToHexStr(text);
-}
-
-std::string Rc4(std::string bytes, const std::string& key) {
-    com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4)->CipherInPlace(bytes.data(), bytes.size(), key);
-    return bytes;
-}
+using coretest::Rc4;
+std::string Md5(const std::string& text) { return coretest::Md5Hex(text); }
 
 // A window that shows something already: a node, value-box text and enabled
 // delete buttons, as a previous login leaves it.
@@ -51,27 +46,17 @@ void ShowSomething(treetest::FakeView& view) {
     view.EnableToolbarButton("btnDelRec", true);
 }
 
-class Users : public coretest::LibraryTest {
+class Users : public coretest::UserFolderTest {
 protected:
     void SetUp() override {
-        LibraryTest::SetUp();
-        folder = file("DataBases");
-        fs::create_directory(folder);
-        SetOptions(coretest::DefaultOptions());
-        modMain::ProgConfig(5) = folder;
-        modMain::ProgCfgPath = file("config.dat");
-        modMain::MDFM = std::make_shared<clsDataFilesManager>();
-        modMain::CurUsDB = std::make_shared<clsDatabase>();
+        UserFolderTest::SetUp();
         modMain::SetMainView(&view);
     }
     void TearDown() override {
         modMain::SetMainView(nullptr);
-        modMain::PartialLoadFile.clear();
-        modMain::PartialLoadCopy.clear();
-        LibraryTest::TearDown();
+        UserFolderTest::TearDown();
     }
 
-    std::string UserFile(const std::string& name) const { return folder + "/" + name + ".vdb"; }
     std::string Add(const std::string& name, const std::string& password) {
         EXPECT_EQ(modMain::AddUser(UserFile(name), name, password), modMain::kUserCreated);
         return UserFile(name);
@@ -83,7 +68,6 @@ protected:
     }
     std::vector<std::string> PrivateFiles() const { return FilesIn(plat::PrivateFolder()); }
 
-    std::string folder;
     treetest::FakeView view;
 };
 
@@ -151,11 +135,12 @@ TEST_F(Users, TheMarkLineDecidesThePasswordTestWithoutATemporaryFile) {
         std::int32_t result;
     };
     const Case cases[] = {
-        {"dzorvaLiL.ENC", 2},                   // 13 bytes: too short
-        {"dzorvaLiL.ENC\r", 2},                 // no line end
-        {"dzorvaLiL.ENCX\r\n", 2},              // another first line
-        {"dzorvaLiL.ENC\r\n", 1},               // the mark line alone
-        {"dzorvaLiL.ENC\r\nanything else", 1},  // and what follows it
+        {"", modMain::kPaswNoUserFile},                 // empty: no password opens it
+        {"dzorvaLiL.ENC", modMain::kPaswNoUserFile},    // too short for the mark line
+        {"dzorvaLiL.ENC\r", modMain::kPaswNoUserFile},  // no line end
+        {"dzorvaLiL.ENCX\r\n", 2},                      // another first line
+        {"dzorvaLiL.ENC\r\n", 1},                       // the mark line alone
+        {"dzorvaLiL.ENC\r\nanything else", 1},          // and what follows it
         {"dzorvaLiL\r\nplain text file", 2},
     };
     for (const Case& c : cases) {
@@ -163,6 +148,8 @@ TEST_F(Users, TheMarkLineDecidesThePasswordTestWithoutATemporaryFile) {
         EXPECT_EQ(modMain::TestUsPasw(UserFile("t"), kSampleMd5), c.result) << c.plain;
     }
     EXPECT_EQ(modMain::TestUsPasw(UserFile("missing"), kSampleMd5), 2);
+    fs::create_directory(UserFile("folder"));
+    EXPECT_EQ(modMain::TestUsPasw(UserFile("folder"), kSampleMd5), modMain::kPaswNoUserFile);
     EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
 }
 
@@ -263,18 +250,24 @@ TEST_F(Users, AFailedSaveLeavesTheOldFileByteForByteAndNothingBeside) {
     const std::string before = qpmtest::ReadBytes(path);
     LogInAndAddRecord("gerd", "password1", "Lost change");
     const trace::Secret key = modMain::GetTruePasw(modMain::CurUsPasw);
-    // The library's save writes the inner text, then the outer layer writes
-    // it once more: faults in either step, and a refused rename, must all
-    // leave the old file.
-    const std::string scratch = file("inner.txt");
-    ASSERT_EQ(modMain::MDFM->SaveDB(modMain::CurUsDB, scratch, key, false), 2);
-    const auto inner = static_cast<std::int64_t>(qpmtest::ReadBytes(scratch).size());
-    fs::remove(scratch);
-    for (const plat::WriteFaults faults : {plat::WriteFaults{0, false}, plat::WriteFaults{100, false},
-                                           plat::WriteFaults{inner + 10, false}, plat::WriteFaults{-1, true}}) {
+    // The library's save writes the inner text into memory, then the outer
+    // layer is written beside the file and renamed over it: a fault in the
+    // library's write, in the program's own write, or a refused rename must
+    // all leave the old file.
+    struct Fault {
+        plat::WriteFaults faults;
+        bool inLibrary;
+    };
+    for (const Fault& f : {Fault{{0, false}, true}, Fault{{100, false}, true}, Fault{{0, false}, false},
+                           Fault{{100, false}, false}, Fault{{-1, true}, false}}) {
         {
-            coretest::ScopedLibraryWriteFaults scoped(faults);
-            EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), -1) << faults.failAfterBytes;
+            std::optional<coretest::ScopedLibraryWriteFaults> library;
+            std::optional<plat::ScopedWriteFaults> program;
+            if (f.inLibrary)
+                library.emplace(f.faults);
+            else
+                program.emplace(f.faults);
+            EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), -1) << f.faults.failAfterBytes << f.inLibrary;
         }
         EXPECT_EQ(qpmtest::ReadBytes(path), before);
         EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"gerd.vdb"});

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
 
 #include "DialogTestSupport.h"
 #include "VEDataBase/_clsMD5HASH.h"
@@ -234,6 +235,25 @@ TEST_F(PasswordDialog, AMissingUserFileIsLookedUpAfreshAtEachTry) {
     });
     EXPECT_EQ(modMain::FrmPaswResult, 1);
     EXPECT_EQ(modMain::FrmPaswEnetered.str(), Md5Hex("bobspassword"));
+}
+
+TEST_F(PasswordDialog, AFileNoPasswordCanOpenIsToldAsDamagedNotAsAWrongPassword) {
+    qpmtest::WriteBytes(modMain::UserFilePath("empty"), "");
+    std::filesystem::create_directory(modMain::UserFilePath("folder"));
+    for (const char* user : {"empty", "folder"}) {
+        boxes.clear();
+        Ask(user, [&](frmPassword& d) {
+            Type(d, kRight);
+            d.cmdOk->click();
+            ASSERT_EQ(boxes.size(), 1u) << user;
+            EXPECT_NE(boxes.back().prompt.find("damaged or is not a file"), std::string::npos) << user;
+            EXPECT_EQ(boxes.back().style, qtplat::vbCritical);
+            EXPECT_EQ(modMain::FrmPaswResult, 2);
+            EXPECT_TRUE(d.IsLoaded());
+            d.cmdCancel->click();
+        });
+    }
+    EXPECT_EQ(qpmtest::ReadBytes(modMain::UserFilePath("empty")), "");
 }
 
 TEST_F(PasswordDialog, ANameThatCannotBeAFileNameHasNoUserFile) {

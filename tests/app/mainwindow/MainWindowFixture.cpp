@@ -18,6 +18,7 @@
 #include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/modIcon.h"
+#include "app/trace/Secret.h"
 #include "app/trace/Trace.h"
 #include "platform/com/Creation.h"
 #include "platform/qt/Desktop.h"
@@ -168,6 +169,23 @@ std::optional<std::string> MainWindowTest::RowField(std::int32_t indNum, const s
     const std::int32_t row = db.GetRecNumFromVal(tbl, db.FindField(tbl, "IndNum"), std::to_string(indNum), start);
     if (row <= 0) return std::nullopt;
     return db.GetTblFldValNm(tbl, row, field);
+}
+
+void MainWindowTest::SetRowField(std::int32_t indNum, const std::string& field, const std::string& value) {
+    clsDatabase& db = *modMain::CurUsDB;
+    const std::int32_t tbl = db.FindTable("DataTable");
+    std::int32_t start = 0;
+    const std::int32_t row = db.GetRecNumFromVal(tbl, db.FindField(tbl, "IndNum"), std::to_string(indNum), start);
+    ASSERT_GT(row, 0);
+    db.SetTblFldValNm(tbl, row, field, trace::Secret(value));
+}
+
+std::optional<std::string> MainWindowTest::OnDisk(std::int32_t indNum, const std::string& field) {
+    const auto open = modMain::CurUsDB;
+    EXPECT_EQ(modMain::LoadUser(databases + "/" + kUser + ".vdb", modMain::GetTruePasw(Md5Text(kPassword))), 2);
+    const auto value = RowField(indNum, field);
+    modMain::CurUsDB = open;
+    return value;
 }
 
 }  // namespace guitest

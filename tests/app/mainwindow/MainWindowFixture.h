@@ -59,6 +59,10 @@ protected:
     // A row of "DataTable" by IndNum in the logged-in user's database: the
     // value of `field`, or nothing when no row has that IndNum.
     std::optional<std::string> RowField(std::int32_t indNum, const std::string& field);
+    // Sets a field of a row of the open database, as an edit does.
+    void SetRowField(std::int32_t indNum, const std::string& field, const std::string& value);
+    // A field of a row as the test user's file holds it.
+    std::optional<std::string> OnDisk(std::int32_t indNum, const std::string& field);
 
     // The open label editor of the tree, after a rename or a new folder.
     QLineEdit* Editor();

@@ -71,22 +71,6 @@ protected:
         w->tmrTimer_Timer();
     }
 
-    void SetRowField(std::int32_t indNum, const std::string& field, const std::string& value) {
-        clsDatabase& db = *modMain::CurUsDB;
-        const std::int32_t tbl = db.FindTable("DataTable");
-        std::int32_t start = 0;
-        const std::int32_t row = db.GetRecNumFromVal(tbl, db.FindField(tbl, "IndNum"), std::to_string(indNum), start);
-        ASSERT_GT(row, 0);
-        db.SetTblFldValNm(tbl, row, field, trace::Secret(value));
-    }
-    // A field of a row as the user's file holds it.
-    std::optional<std::string> OnDisk(std::int32_t indNum, const std::string& field) {
-        const auto open = modMain::CurUsDB;
-        EXPECT_EQ(modMain::LoadUser(databases + "/" + kUser + ".vdb", modMain::GetTruePasw(Md5Text(kPassword))), 2);
-        const auto value = RowField(indNum, field);
-        modMain::CurUsDB = open;
-        return value;
-    }
     bool Locked() const {
         return w->IsProtected && w->trvDatabase->NodeCount() == 0 && w->txtValue->toPlainText().isEmpty();
     }
