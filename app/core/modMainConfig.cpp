@@ -55,7 +55,7 @@ void CompleteOptions() {
 }  // namespace
 
 std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& pOptions) {
-    TRACE_MOD(modMain, "LoadConfig", TV(FPath), TV(pOptions));
+    TRACE_MOD(modMain, "LoadConfig", TV_PATH(FPath), TV(pOptions));
     if (!FileExist(FPath)) {
         DbgPrint("LoadConfig = -2");
         return -2;
@@ -69,7 +69,7 @@ std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& p
 }
 
 void SaveConfig(const std::string& FPath) {
-    TRACE_MOD(modMain, "SaveConfig", TV(FPath));
+    TRACE_MOD(modMain, "SaveConfig", TV_PATH(FPath));
     // Options that never loaded are never written over a file that holds some.
     if (OptionsHeld() < 1) {
         DbgPrint("SaveConfig: no options to save");
@@ -87,7 +87,7 @@ void SaveConfig(const std::string& FPath) {
 }
 
 void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath) {
-    TRACE_MOD(modMain, "CreateConfig", TV(UsFoldPath), TV(CfgPath));
+    TRACE_MOD(modMain, "CreateConfig", TV_PATH(UsFoldPath), TV_PATH(CfgPath));
     const std::string defaults = Pt(AppPath()) + "start.dat";
     ProgConfig.ReDim(0, 0);
     if (LoadConfig(defaults, ProgConfig) != 0) vb::Raise(vb::errFileNotFound, "modMain.CreateConfig");
@@ -110,7 +110,7 @@ void ChaneDBPath(QWidget* owner) {
 
 bool dlgBrowseFolder(QWidget* OwnerForm, std::string& Path, const std::string& Title, bool AllowExtStyle,
                      bool AllowManualEnter) {
-    TRACE_MOD(modMain, "dlgBrowseFolder", TV_WIDGET(OwnerForm), TV(Path), TV(Title), TV(AllowExtStyle),
+    TRACE_MOD(modMain, "dlgBrowseFolder", TV_WIDGET(OwnerForm), TV_PATH(Path), TV(Title), TV(AllowExtStyle),
               TV(AllowManualEnter));
     BrowsePath = Path;
     qtplat::FolderRequest BI;
