@@ -25,7 +25,6 @@
 
 #include "ReportBytes.h"
 #include "TempDir.h"
-#include "app/trace/ExceptionFilter.h"
 
 namespace {
 
@@ -151,18 +150,27 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // The report-only processes of this test's program.
+    // The report-only processes of this test's program: started by it, and
+    // this test's children once it has ended. Found through what any user
+    // may read of a process that cannot be attached to (its status and
+    // command line, not its environment).
     std::vector<pid_t> ReportOnlyProcesses() const {
         std::vector<pid_t> out;
-        const std::string mark = std::string(trace::kCrashReportEnv) + "=" + PrivateFolder() + "/";
+        const std::string self = std::to_string(::getpid());
+        const std::string starter = std::to_string(program);
+        const std::string cmdline = kBin + "/QuellonPasswordMngr" + '\0';
         for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
             const std::string name = entry.path().filename().string();
             if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-            const std::string environ = ReadFile(entry.path().string() + "/environ");
-            if (environ.find(mark) == std::string::npos) continue;
+            const pid_t pid = std::stoi(name);
+            if (pid == program || ReadFile(entry.path().string() + "/cmdline") != cmdline) continue;
+            const std::string status = ReadFile(entry.path().string() + "/status");
             // A zombie is not showing anything.
-            if (ReadFile(entry.path().string() + "/status").find("State:\tZ") != std::string::npos) continue;
-            out.push_back(std::stoi(name));
+            if (status.find("State:\tZ") != std::string::npos) continue;
+            const auto ppid = status.find("\nPPid:\t");
+            if (ppid == std::string::npos) continue;
+            const std::string parent = status.substr(ppid + 7, status.find('\n', ppid + 7) - ppid - 7);
+            if (parent == self || (program > 0 && parent == starter)) out.push_back(pid);
         }
         return out;
     }
