@@ -124,7 +124,7 @@ protected:
         program = Spawn(kBin + "/QuellonPasswordMngr");
         ASSERT_GT(program, 0);
         ASSERT_TRUE(WaitFor([&] { return (SignalSet(program, "SigCgt") & Bit(SIGABRT)) != 0; }))
-            << "the program did not come up";
+            << "the program did not come up: " << ReadFile(tmp.file("stderr.txt"));
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
 
@@ -311,6 +311,86 @@ TEST_F(ProgramDrill, NoProcessOfTheProgramCanDumpCore) {
     const pid_t shown = TheReportOnlyProcess();
     ASSERT_GT(shown, 0);
     expectNoCore(shown);
+}
+
+// The output of a shell command line.
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+// A virtual X display for the time of one test.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int fds[2];
+        if (::access("/usr/bin/Xvfb", X_OK) != 0 || ::pipe(fds) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
+                    "1024x768x24", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        // Xvfb writes the display's number once it accepts clients.
+        char buf[16] = {};
+        ssize_t n = ::read(fds[0], buf, sizeof buf - 1);
+        ::close(fds[0]);
+        if (n > 0) display_ = ":" + std::string(buf, static_cast<std::size_t>(n - (buf[n - 1] == '\n')));
+    }
+    ~VirtualDisplay() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+    const std::string& Name() const { return display_; }
+
+private:
+    pid_t pid_ = 0;
+    std::string display_;
+};
+
+TEST_F(ProgramDrill, OnADisplayAFaultShowsOneErrorWindowWithTheProgramsIcon) {
+    if (::access("/usr/bin/xdotool", X_OK) != 0 || ::access("/usr/bin/xprop", X_OK) != 0)
+        GTEST_SKIP() << "needs xdotool and xprop";
+    VirtualDisplay display;
+    if (display.Name().empty()) GTEST_SKIP() << "no virtual display (Xvfb)";
+    for (std::string& e : env)
+        if (e.rfind("QT_QPA_PLATFORM=", 0) == 0) e = "QT_QPA_PLATFORM=xcb";
+    env.push_back("DISPLAY=" + display.Name());
+    auto errorWindows = [&] {
+        std::istringstream ids(
+            Output("DISPLAY=" + display.Name() + " xdotool search --onlyvisible --name '^Unexpected Error$'"));
+        std::vector<std::string> out;
+        for (std::string id; ids >> id;) out.push_back(id);
+        return out;
+    };
+
+    StartProgram();
+    ASSERT_GT(program, 0) << ReadFile(tmp.file("stderr.txt")) << " on " << display.Name();
+    EXPECT_TRUE(errorWindows().empty());
+    EXPECT_EQ(Fault(program, SIGSEGV), 1);
+    ASSERT_GT(TheReportOnlyProcess(), 0);
+    std::vector<std::string> windows;
+    EXPECT_TRUE(WaitFor([&] {
+        windows = errorWindows();
+        return !windows.empty();
+    })) << "no error window";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    windows = errorWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    const std::string icon = Output("DISPLAY=" + display.Name() + " xprop -id " + windows[0] + " _NET_WM_ICON");
+    EXPECT_EQ(icon.rfind("_NET_WM_ICON(CARDINAL) = ", 0), 0u) << icon.substr(0, 200);
 }
 
 }  // namespace
