@@ -251,6 +251,12 @@ pid_t ForkForExec() {
     BuildFaultReport(code);
     if (Reporting() || g_restartDisabled || !g_configured) {
         WriteReportToStderrRaw();
+        // The report on screen goes with the window; it follows the new one,
+        // so neither is lost.
+        if (Reporting() && !ErrorMessage.empty()) {
+            WriteAll(2, ErrorMessage.data(), ErrorMessage.size());
+            WriteAll(2, "\n", 1);
+        }
         ::_exit(1);
     }
 

@@ -341,6 +341,8 @@ TEST(FaultPath, AFaultOrAbortWhileAReportIsShownEndsOnStderr) {
         EXPECT_TRUE(run.report.empty()) << "a second window was started";
         EXPECT_EQ(run.err.rfind("Error Number: " + std::string(sig == SIGSEGV ? "10005" : "10037") + "\r\n", 0), 0u)
             << run.err;
+        // The report that was on screen follows it.
+        EXPECT_NE(run.err.find("\nError Number: 11\r\n"), std::string::npos) << run.err;
     }
 }
 
@@ -356,6 +358,8 @@ TEST(FaultPath, TheReportOnlyStartNeverStartsAnotherProcess) {
     EXPECT_EQ(run.exitCode, 1) << "ended by signal " << run.signal;
     EXPECT_TRUE(run.report.empty()) << "the report-only start started another";
     EXPECT_EQ(run.err.rfind("Error Number: 10005\r\n", 0), 0u) << run.err;
+    // The report that was on screen follows it.
+    EXPECT_NE(run.err.find("\nError Number: 10005\r\nVersion: 1.1.0\n"), std::string::npos) << run.err;
 }
 
 }  // namespace

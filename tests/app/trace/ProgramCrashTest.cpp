@@ -276,6 +276,10 @@ TEST_F(ProgramDrill, AFaultUnderTheErrorWindowOfATracedErrorEndsOnStderr) {
     EXPECT_EQ(Fault(program, SIGSEGV), 1);
     const std::string written = ReadFile(tmp.file("stderr.txt"));
     EXPECT_NE(written.find("Error Number: 10005\r\n"), std::string::npos) << written;
+    // Then the traced error's report, which the window showed.
+    EXPECT_NE(written.find("Module Name: modLang\r\nBlock Name: LoadLang\r\n", written.find("Error Number: 10005\r\n")),
+              std::string::npos)
+        << written;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(ReportOnlyProcesses().empty()) << "a second window was started";
 }
