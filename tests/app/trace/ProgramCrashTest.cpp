@@ -332,8 +332,24 @@ std::string Output(const std::string& command) {
 class VirtualDisplay {
 public:
     VirtualDisplay() {
+        if (::access("/usr/bin/Xvfb", X_OK) != 0) {
+            trouble_ = "no Xvfb";
+            return;
+        }
+        // Servers started at the same moment can be handed the same number;
+        // the one that loses goes away, and a new one is started.
+        for (int attempt = 0; attempt < 4 && display_.empty(); ++attempt) Start();
+    }
+    ~VirtualDisplay() { Stop(); }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+    const std::string& Name() const { return display_; }
+    const std::string& Trouble() const { return trouble_; }
+
+private:
+    void Start() {
         int fds[2];
-        if (::access("/usr/bin/Xvfb", X_OK) != 0 || ::pipe(fds) != 0) return;
+        if (::pipe(fds) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
             ::close(fds[0]);
@@ -347,28 +363,43 @@ public:
         char buf[16] = {};
         ssize_t n = ::read(fds[0], buf, sizeof buf - 1);
         ::close(fds[0]);
-        if (n > 0) display_ = ":" + std::string(buf, static_cast<std::size_t>(n - (buf[n - 1] == '\n')));
+        if (n <= 0) {
+            trouble_ = "Xvfb gave no display number";
+            Stop();
+            return;
+        }
+        const std::string name = ":" + std::string(buf, static_cast<std::size_t>(n - (buf[n - 1] == '\n')));
+        // Ready once a client is served.
+        if (WaitFor(
+                [&] {
+                    trouble_ = Output("DISPLAY=" + name + " xprop -root _NET_NONE 2>&1");
+                    return trouble_.find("_NET_NONE") == 0;
+                },
+                5)) {
+            display_ = name;
+        } else {
+            trouble_ = name + ": " + trouble_;
+            Stop();
+        }
     }
-    ~VirtualDisplay() {
+    void Stop() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);
             ::waitpid(pid_, nullptr, 0);
         }
+        pid_ = 0;
     }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-    const std::string& Name() const { return display_; }
 
-private:
     pid_t pid_ = 0;
     std::string display_;
+    std::string trouble_;
 };
 
 TEST_F(ProgramDrill, OnADisplayAFaultShowsOneErrorWindowWithTheProgramsIcon) {
     if (::access("/usr/bin/xdotool", X_OK) != 0 || ::access("/usr/bin/xprop", X_OK) != 0)
         GTEST_SKIP() << "needs xdotool and xprop";
     VirtualDisplay display;
-    if (display.Name().empty()) GTEST_SKIP() << "no virtual display (Xvfb)";
+    if (display.Name().empty()) GTEST_SKIP() << "no virtual display (Xvfb): " << display.Trouble();
     for (std::string& e : env)
         if (e.rfind("QT_QPA_PLATFORM=", 0) == 0) e = "QT_QPA_PLATFORM=xcb";
     env.push_back("DISPLAY=" + display.Name());
