@@ -1,14 +1,15 @@
 // The program QuellonPasswordMngr: sets up the application and the error
 // trace, then hands over to the start procedure.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <memory>
 
 #include "app/core/modMain.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
-#include "app/trace/frmError.h"
 #include "app/trace/Trace.h"
+#include "app/trace/frmError.h"
 #include "platform/ProgramPath.h"
 #include "platform/SystemFolder.h"
 #include "platform/VbError.h"
@@ -16,6 +17,8 @@
 #include "resources/icons/QpmImages.h"
 
 int main(int argc, char** argv) {
+    // Before anything holds a secret.
+    trace::DisableCoreDumps();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuellonPasswordMngr"));
     // The program ends only through its own exit path, never because its
@@ -29,12 +32,16 @@ int main(int argc, char** argv) {
     } catch (const vb::VbError& e) {
         std::fprintf(stderr, "QuellonPasswordMngr: no private folder for fault reports (%s)\n", e.what());
     }
+    // The pictures and the program's icon come first: the report-only start's
+    // error window is the first window that process makes.
+    qpmimages::InitImages();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/mainicon.ico")));
+
     // Every report, a crash report of the report-only start included, is shown
     // in the error window; closing it ends the program.
     trace::SetErrorHooks({&frmError::ShowReport, {}});
     if (trace::RunReportOnlyIfRequested()) return 1;
 
-    qpmimages::InitImages();
     qtplat::InstallInputStateFilter();
 
     // The database objects hold components of the library: they are released

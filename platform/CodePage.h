@@ -40,7 +40,8 @@ public:
     // that failed is appended to `unmappable` once, in order of appearance.
     std::optional<std::string> Utf8ToAnsi(std::string_view utf8, std::u32string* unmappable = nullptr) const;
     // As Utf8ToAnsi, with "?" for what the page lacks. Only for the program's
-    // own fixed texts, never for what the user enters.
+    // own fixed texts and for the diagnostic text of an error report, never
+    // for what the user enters or what is stored.
     std::string Utf8ToAnsiLossy(std::string_view utf8) const;
 
     // Case mapping through the page's characters: a byte maps to the byte of

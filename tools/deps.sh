@@ -20,7 +20,8 @@ qpm_need_packages() {
 }
 
 QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev)
-# The screenshot step of test.sh: a virtual X display, input and a grab.
-QPM_SCREENSHOT_PACKAGES=(xvfb xauth xdotool imagemagick)
+# The screenshot step of test.sh and the crash drills: a virtual X display,
+# input, window properties and a grab.
+QPM_SCREENSHOT_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
 # The fuzz step of test.sh: clang and its libFuzzer and sanitizer runtimes.
 QPM_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -43,7 +43,7 @@ void clsDataFilesManager::GetLoadedDBCol(std::shared_ptr<modMain::DBCollection>&
 
 std::int32_t clsDataFilesManager::LoadDB(const std::string& Path, std::shared_ptr<clsDatabase>& BufDB,
                                          const trace::Secret& Pasw) {
-    TRACE("LoadDB", TV(Path), TV(BufDB), TV(Pasw));
+    TRACE("LoadDB", TV_PATH(Path), TV(BufDB), TV(Pasw));
     if (modMain::FindObjInCol(*DBFlsCol, Path) == 1) {
         BufDB = DBFlsCol->Item(Path);
         return kAlreadyOpen;
@@ -61,7 +61,7 @@ std::int32_t clsDataFilesManager::LoadDB(const std::string& Path, std::shared_pt
 }
 
 std::int32_t clsDataFilesManager::UpdateDB(const std::shared_ptr<clsDatabase>& NewDB, const std::string& Path) {
-    TRACE("UpdateDB", TV(NewDB), TV(Path));
+    TRACE("UpdateDB", TV(NewDB), TV_PATH(Path));
     if (modMain::FindObjInCol(*DBFlsCol, Path) == 1) {
         DBFlsCol->Remove(Path);
         DBFlsCol->Add(NewDB, Path);
@@ -72,14 +72,14 @@ std::int32_t clsDataFilesManager::UpdateDB(const std::shared_ptr<clsDatabase>& N
 }
 
 std::int32_t clsDataFilesManager::AddDB(const std::shared_ptr<clsDatabase>& NewDB, const std::string& Path) {
-    TRACE("AddDB", TV(NewDB), TV(Path));
+    TRACE("AddDB", TV(NewDB), TV_PATH(Path));
     if (modMain::FindObjInCol(*DBFlsCol, Path) == 1) return kNotPresent;
     DBFlsCol->Add(NewDB, Path);
     return kDone;
 }
 
 std::int32_t clsDataFilesManager::DeleteDBFromCol(const std::string& Path) {
-    TRACE("DeleteDBFromCol", TV(Path));
+    TRACE("DeleteDBFromCol", TV_PATH(Path));
     if (modMain::FindObjInCol(*DBFlsCol, Path) == 0) return kNotPresent;
     DBFlsCol->Remove(Path);
     return kDone;
@@ -87,7 +87,7 @@ std::int32_t clsDataFilesManager::DeleteDBFromCol(const std::string& Path) {
 
 std::int32_t clsDataFilesManager::ReadTbls(std::shared_ptr<clsDatabase>& BufDB, const std::string& Path,
                                            const std::vector<std::string>& Tbls) {
-    TRACE("ReadTbls", TV(BufDB), TV(Path), TV(Tbls));
+    TRACE("ReadTbls", TV(BufDB), TV_PATH(Path), TV(Tbls));
     if (modMain::FindObjInCol(*DBFlsCol, Path) == 1) {
         BufDB = DBFlsCol->Item(Path);
         return kDone;
@@ -103,7 +103,7 @@ std::int32_t clsDataFilesManager::ReadTbls(std::shared_ptr<clsDatabase>& BufDB, 
 
 std::int32_t clsDataFilesManager::SaveDB(const std::shared_ptr<clsDatabase>& BufDB, const std::string& Path,
                                          const trace::Secret& Pasw, bool Compress) {
-    TRACE("SaveDB", TV(BufDB), TV(Path), TV(Pasw), TV(Compress));
+    TRACE("SaveDB", TV(BufDB), TV_PATH(Path), TV(Pasw), TV(Compress));
     com::ComPtr<vedb::_VEDataManager> manager = NewManager();
     return BufDB->SaveCopyWith(*manager, Path, Pasw, Compress);
 }
@@ -114,7 +114,7 @@ void clsDataFilesManager::SaveAllDB(const trace::Secret& Pasw, bool Compress) {
 }
 
 void clsDataFilesManager::SaveDBOnPath(const std::string& DBPath, const trace::Secret& Pasw, bool Compress) {
-    TRACE("SaveDBOnPath", TV(DBPath), TV(Pasw), TV(Compress));
+    TRACE("SaveDBOnPath", TV_PATH(DBPath), TV(Pasw), TV(Compress));
     for (const std::shared_ptr<clsDatabase>& db : DBFlsCol->Items()) {
         if (db->Path() == DBPath) {
             db->SaveDB(DBPath, Pasw, Compress);
@@ -124,6 +124,6 @@ void clsDataFilesManager::SaveDBOnPath(const std::string& DBPath, const trace::S
 }
 
 std::int32_t clsDataFilesManager::IsDBLoaded(const std::string& DBPath) {
-    TRACE("IsDBLoaded", TV(DBPath));
+    TRACE("IsDBLoaded", TV_PATH(DBPath));
     return modMain::FindObjInCol(*DBFlsCol, DBPath);
 }

@@ -274,14 +274,14 @@ std::int32_t clsDatabase::GetRecNumFromVal(std::int32_t TblNum, std::int32_t Fld
 }
 
 std::int32_t clsDatabase::LoadDB(const std::string& Path, const trace::Secret& Pasw) {
-    TRACE("LoadDB", TV(Path), TV(Pasw));
+    TRACE("LoadDB", TV_PATH(Path), TV(Pasw));
     Stamp();
     lDBMngr->CleanData(lDB);
     return lDBMngr->LoadDB(lDB, Path, Pasw.str());
 }
 
 void clsDatabase::SaveDB(const std::string& Path, const trace::Secret& Pasw, bool Compress) {
-    TRACE("SaveDB", TV(Path), TV(Pasw), TV(Compress));
+    TRACE("SaveDB", TV_PATH(Path), TV(Pasw), TV(Compress));
     Stamp();
     lDBMngr->SaveDB(lDB, Path, Pasw.str(), Compress);
 }

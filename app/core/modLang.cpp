@@ -20,7 +20,7 @@ trace::VbArray<std::string> TxtMas;
 std::string DumpModuleVars() { return trace::DumpVariable("TxtMas", TxtMas); }
 
 void LoadLang(const std::string& LangFile) {
-    TRACE_MOD(modLang, "LoadLang", TV(LangFile));
+    TRACE_MOD(modLang, "LoadLang", TV_PATH(LangFile));
     const std::vector<std::string> lines = coretext::ReadTextLines(LangFile);
     if (lines.empty()) vb::Raise(vb::errInputPastEnd, "modLang.LoadLang");
     const std::int32_t count = vb::CLng(lines.front());

@@ -28,6 +28,10 @@ std::int32_t DbgFile = 0;
 std::string BrowsePath;
 trace::VbArray<std::uint8_t> CustomColors;
 
+std::string DumpOptions(std::string_view name, const trace::VbArray<std::string>& options) {
+    return trace::DumpWithPaths(name, options, {5});
+}
+
 std::string DumpGlobals() {
     using trace::DumpVariable;
     std::string out;
@@ -38,10 +42,10 @@ std::string DumpGlobals() {
     out += DumpVariable("LastActive", LastActive);
     out += DumpVariable("DoUnloadTIcon", DoUnloadTIcon);
     out += DumpVariable("CurUser", CurUser);
-    out += DumpVariable("CurUsDBPath", CurUsDBPath);
+    out += trace::DumpPath("CurUsDBPath", CurUsDBPath);
     out += DumpVariable("CurUsPasw", CurUsPasw);
-    out += DumpVariable("ProgConfig", ProgConfig);
-    out += DumpVariable("ProgCfgPath", ProgCfgPath);
+    out += DumpOptions("ProgConfig", ProgConfig);
+    out += trace::DumpPath("ProgCfgPath", ProgCfgPath);
     out += DumpVariable("LastGenPasw", LastGenPasw);
     out += DumpVariable("LastFindText", LastFindText);
     out += DumpVariable("UpTime", UpTime);
@@ -55,7 +59,7 @@ std::string DumpGlobals() {
 
 std::string DumpModuleVars() {
     using trace::DumpVariable;
-    return DumpVariable("DbgFile", DbgFile) + DumpVariable("BrowsePath", BrowsePath) +
+    return DumpVariable("DbgFile", DbgFile) + trace::DumpPath("BrowsePath", BrowsePath) +
            DumpVariable("CustomColors", CustomColors) + DumpGlobals();
 }
 

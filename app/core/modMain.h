@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/trace/Secret.h"
 #include "app/trace/VbArray.h"
@@ -170,6 +171,8 @@ void GetSepatRecOptns(const std::string& InpStr, std::int32_t& BufCol, std::int3
 std::string DumpModuleVars();
 // The module's section of the report's global dump.
 std::string DumpGlobals();
+// An options array as a report shows it (the databases folder is a path).
+std::string DumpOptions(std::string_view name, const trace::VbArray<std::string>& options);
 // Registers modMain's and modLang's sections with the trace.
 void RegisterTraceGlobals();
 

@@ -181,14 +181,14 @@ void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& s
     // The copies go with the file a save writes: the user file of the stored
     // name, unless that file is another user's, whose set is then left alone.
     const std::string userFile = UserSaveFile(pDB);
-    TRACE_LOCAL(userFile);
+    TRACE_LOCAL_PATH(userFile);
     if (userFile.empty()) {
         DbgPrint("AUTOBACKUP skipped: the database's name is another user's and it came from no user file");
         return;
     }
     const std::string dbFolder = Pt(ProgConfig(5));
     const std::string folder = Pt(dbFolder + "Backup");
-    TRACE_LOCAL(folder);
+    TRACE_LOCAL_PATH(folder);
     const std::string fileName = userFile.substr(userFile.find_last_of('/') + 1);
     const std::string fsName = fileName.substr(0, fileName.size() - 4);
     const BackupRotation plan = PlanBackupRotation(CopiesPresent(folder, fsName), N);

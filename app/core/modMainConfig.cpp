@@ -70,7 +70,7 @@ void CompleteOptions() {
 }  // namespace
 
 std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& pOptions) {
-    TRACE_MOD(modMain, "LoadConfig", TV(FPath), TV(pOptions));
+    TRACE_MOD(modMain, "LoadConfig", TV_PATH(FPath), TV(pOptions));
     if (!FileExist(FPath)) {
         DbgPrint("LoadConfig = -2");
         return -2;
@@ -93,7 +93,7 @@ std::int32_t LoadConfig(const std::string& FPath, trace::VbArray<std::string>& p
 }
 
 void SaveConfigOrRaise(const std::string& FPath) {
-    TRACE_MOD(modMain, "SaveConfigOrRaise", TV(FPath));
+    TRACE_MOD(modMain, "SaveConfigOrRaise", TV_PATH(FPath));
     // Options that never loaded are never written over a file that holds some.
     if (OptionsHeld() < 1) {
         DbgPrint("SaveConfig: no options to save");
@@ -117,7 +117,7 @@ void SaveConfigOrRaise(const std::string& FPath) {
 }
 
 bool SaveConfig(const std::string& FPath, bool tellUser) {
-    TRACE_MOD(modMain, "SaveConfig", TV(FPath), TV(tellUser));
+    TRACE_MOD(modMain, "SaveConfig", TV_PATH(FPath), TV(tellUser));
     try {
         SaveConfigOrRaise(FPath);
     } catch (const vb::VbError& e) {
@@ -136,7 +136,7 @@ bool SaveConfig(const std::string& FPath, bool tellUser) {
 }
 
 void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath) {
-    TRACE_MOD(modMain, "CreateConfig", TV(UsFoldPath), TV(CfgPath));
+    TRACE_MOD(modMain, "CreateConfig", TV_PATH(UsFoldPath), TV_PATH(CfgPath));
     const std::string defaults = Pt(AppPath()) + "start.dat";
     ProgConfig.ReDim(0, 0);
     if (LoadConfig(defaults, ProgConfig) != 0) vb::Raise(vb::errFileNotFound, "modMain.CreateConfig");
@@ -159,7 +159,7 @@ void ChaneDBPath(QWidget* owner) {
 
 bool dlgBrowseFolder(QWidget* OwnerForm, std::string& Path, const std::string& Title, bool AllowExtStyle,
                      bool AllowManualEnter) {
-    TRACE_MOD(modMain, "dlgBrowseFolder", TV_WIDGET(OwnerForm), TV(Path), TV(Title), TV(AllowExtStyle),
+    TRACE_MOD(modMain, "dlgBrowseFolder", TV_WIDGET(OwnerForm), TV_PATH(Path), TV(Title), TV(AllowExtStyle),
               TV(AllowManualEnter));
     BrowsePath = Path;
     qtplat::FolderRequest BI;

@@ -82,7 +82,7 @@ DateTime FileTimeToDate(const FILETIME& ft) {
 
 std::int32_t GetFileTimes(const std::string& file_name, DateTime& date_created, DateTime& date_accessed,
                           DateTime& date_written, bool local_time) {
-    TRACE_MOD(modMain, "GetFileTimes", TV(file_name), TV_DATE(date_created), TV_DATE(date_accessed),
+    TRACE_MOD(modMain, "GetFileTimes", TV_PATH(file_name), TV_DATE(date_created), TV_DATE(date_accessed),
               TV_DATE(date_written), TV(local_time));
     // Opened for reading as the platform's own call does, so a folder or a
     // file that cannot be read fails; O_NONBLOCK keeps a named pipe from

@@ -113,14 +113,14 @@ void DbgPrint(const std::string& DbgStr) {
 }
 
 std::string Pt(const std::string& Path) {
-    TRACE_MOD(modMain, "Pt", TV(Path));
+    TRACE_MOD(modMain, "Pt", TV_PATH(Path));
     if (Path.empty()) return "./";
     if (Path.back() == '/') return Path;
     return Path + "/";
 }
 
 bool FileExist(const std::string& FileName) {
-    TRACE_MOD(modMain, "FileExist", TV(FileName));
+    TRACE_MOD(modMain, "FileExist", TV_PATH(FileName));
     struct stat st {};
     return !FileName.empty() && ::stat(FileName.c_str(), &st) == 0;
 }

@@ -113,7 +113,7 @@ void SaveTargetConfig(const std::string& cfgPath, const std::string& dbFolder) {
 }  // namespace
 
 std::int32_t InstallToRemovableDevice(const std::string& TargPath) {
-    TRACE_MOD(modMain, "InstallToRemovableDevice", TV(TargPath));
+    TRACE_MOD(modMain, "InstallToRemovableDevice", TV_PATH(TargPath));
     const std::string t = Pt(TargPath);
     TRACE_LOCAL(t);
     const std::string a = Pt(AppPath());
@@ -142,7 +142,7 @@ std::int32_t InstallToRemovableDevice(const std::string& TargPath) {
 }
 
 std::int32_t CopyDir(const std::string& from_dir, const std::string& to_dir) {
-    TRACE_MOD(modMain, "CopyDir", TV(from_dir), TV(to_dir));
+    TRACE_MOD(modMain, "CopyDir", TV_PATH(from_dir), TV_PATH(to_dir));
     return CopyInto(from_dir, to_dir, {});
 }
 

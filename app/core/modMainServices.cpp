@@ -128,7 +128,7 @@ void RemoveNullChar(std::string& Text) {
 }
 
 std::int32_t TrueKill(const std::string& Path) {
-    TRACE_MOD(modMain, "TrueKill", TV(Path));
+    TRACE_MOD(modMain, "TrueKill", TV_PATH(Path));
     if (!FileExist(Path)) return -2;
     struct stat st {};
     if (::lstat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) vb::Raise(vb::errPathFileAccess, "modMain.TrueKill");

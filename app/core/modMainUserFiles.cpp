@@ -153,7 +153,7 @@ clsDataFilesManager& Files() {
 }
 
 void RemoveOrphans(const std::string& folder, std::string_view prefix) {
-    TRACE_MOD(modMain, "RemoveOrphans", TV(folder), TV(prefix));
+    TRACE_MOD(modMain, "RemoveOrphans", TV_PATH(folder), TV(prefix));
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
@@ -191,7 +191,7 @@ std::int32_t WriteUserFile(const std::shared_ptr<clsDatabase>& db, const std::st
 }
 
 std::string MakeSideCopy(const std::string& file) {
-    TRACE_MOD(modMain, "MakeSideCopy", TV(file));
+    TRACE_MOD(modMain, "MakeSideCopy", TV_PATH(file));
     const std::optional<std::string> content = plat::ReadWholeFile(file);
     if (!content) return {};
     const std::string kept = SideCopyHolding(file, *content);

@@ -86,7 +86,7 @@ bool IsSafeUserName(const std::string& name) {
 }
 
 bool IsUserFilePath(const std::string& path) {
-    TRACE_MOD(modMain, "IsUserFilePath", TV(path));
+    TRACE_MOD(modMain, "IsUserFilePath", TV_PATH(path));
     const std::string file = path.substr(path.find_last_of('/') + 1);
     if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) return false;
     const std::optional<std::string> name = plat::Utf8ToAnsi(file.substr(0, file.size() - 4));
@@ -119,7 +119,7 @@ void SweepTempFiles() {
 }
 
 std::int32_t AddUser(const std::string& Path, const std::string& Name, const trace::Secret& Pasw) {
-    TRACE_MOD(modMain, "AddUser", TV(Path), TV(Name), TV(Pasw));
+    TRACE_MOD(modMain, "AddUser", TV_PATH(Path), TV(Name), TV(Pasw));
     if (!IsSafeUserName(Name)) {
         DbgPrint("AddUser: refused the user name " + Name);
         return kUserNameRefused;
@@ -132,7 +132,7 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
     // appears only once it is complete and enciphered.
     ScratchFile scratch;
     const std::string TmpFile = scratch.Path();
-    TRACE_LOCAL(TmpFile);
+    TRACE_LOCAL_PATH(TmpFile);
     plat::ReplaceFile(TmpFile, NewUserTemplate());
     const trace::Secret key = GetTruePasw(NewMD5()->DigestStrToHexStr(Pasw.str()));
     TRACE_LOCAL(key);
@@ -152,7 +152,7 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
 }
 
 std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw) {
-    TRACE_MOD(modMain, "TestUsPasw", TV(UPath), TV(Pasw));
+    TRACE_MOD(modMain, "TestUsPasw", TV_PATH(UPath), TV(Pasw));
     if (!FileExist(UPath)) return 2;
     // RC4 is a stream cipher: the first bytes of the file decipher alone, so
     // the test needs no deciphered copy of the file anywhere.
@@ -167,13 +167,13 @@ std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw) {
 }
 
 std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw) {
-    TRACE_MOD(modMain, "LoadUser", TV(UPath), TV(Pasw));
+    TRACE_MOD(modMain, "LoadUser", TV_PATH(UPath), TV(Pasw));
     // Where the deciphered text must lie in the private folder, a login
     // killed earlier may have left one there: every login sweeps.
     SweepTempFiles();
     ScratchFile scratch;
     const std::string TmpFile = scratch.Path();
-    TRACE_LOCAL(TmpFile);
+    TRACE_LOCAL_PATH(TmpFile);
     scratch.FillCiphered(UPath, Pasw);
 
     // The entry is dropped once the load is over, so a later scratch file
@@ -208,7 +208,7 @@ std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace:
         return 100;
     }
     const std::string UsPath = UserFilePath(UsName);
-    TRACE_LOCAL(UsPath);
+    TRACE_LOCAL_PATH(UsPath);
     const std::int32_t r = LoadUser(UsPath, GetTruePasw(UsPasw));
     TRACE_LOCAL(r);
     if (r < 0) return r == -4 ? -1 : 100;
@@ -276,7 +276,7 @@ std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Se
 }
 
 std::int32_t DeleteUser(const std::string& UsName, const std::string& UsDBPath) {
-    TRACE_MOD(modMain, "DeleteUser", TV(UsName), TV(UsDBPath));
+    TRACE_MOD(modMain, "DeleteUser", TV(UsName), TV_PATH(UsDBPath));
     if (!FileExist(UsDBPath)) return -2;
     TrueKill(UsDBPath);
     return 1;
@@ -298,7 +298,7 @@ void UnloadUser() {
 }
 
 void FindUsers(const std::string& FPath, trace::VbArray<std::string>& pUsers) {
-    TRACE_MOD(modMain, "FindUsers", TV(FPath), TV(pUsers));
+    TRACE_MOD(modMain, "FindUsers", TV_PATH(FPath), TV(pUsers));
     const std::string folder = Pt(FPath);
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);

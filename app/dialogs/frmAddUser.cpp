@@ -136,7 +136,7 @@ void frmAddUser::cmdAddUser_Click() try {
     TRACE_LOCAL(UsName);
     if (!modMain::IsSafeUserName(UsName)) return refuse(kUnsafeName);
     const std::string UsPath = modMain::UserFilePath(UsName);
-    TRACE_LOCAL(UsPath);
+    TRACE_LOCAL_PATH(UsPath);
     if (modMain::FileExist(UsPath)) return refuse(modLang::Texts(3));
     if (txtPasw->text().length() < modMasterPasw::kMinPaswLength) return refuse(modLang::Texts(8));
     const std::optional<trace::Secret> Pasw = EnteredSecret(txtPasw->text());

@@ -160,7 +160,7 @@ std::optional<std::int32_t> frmOptions::BoxNumber(const QString& text) {
     return n;
 }
 
-std::string frmOptions::DumpModuleVars() const { return trace::DumpVariable("oldProgConfig", oldProgConfig); }
+std::string frmOptions::DumpModuleVars() const { return modMain::DumpOptions("oldProgConfig", oldProgConfig); }
 
 void frmOptions::Form_Load() {
     TRACE("Form_Load");

@@ -114,7 +114,7 @@ void frmPassword::cmdOk_Click() try {
     modMain::FrmPaswResult = 2;
     const std::optional<std::string> user = qtplat::QStringToAnsi(lblUserName->text());
     std::string UsPath;
-    TRACE_LOCAL(UsPath);
+    TRACE_LOCAL_PATH(UsPath);
     if (user && modMain::IsSafeUserName(*user)) UsPath = modMain::UserFilePath(*user);
     if (UsPath.empty() || !modMain::FileExist(UsPath)) {
         qtplat::MsgBox(modLang::Texts(131), qtplat::vbCritical);

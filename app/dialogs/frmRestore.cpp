@@ -170,7 +170,7 @@ void frmRestore::ShowFormLang() {
 std::string frmRestore::BackupFolder() { return modMain::Pt(modMain::ProgConfig(5)) + "Backup/"; }
 
 void frmRestore::ListDBsForRestore(std::string& DBPath) {
-    TRACE("ListDBsForRestore", TV(DBPath));
+    TRACE("ListDBsForRestore", TV_PATH(DBPath));
     DBPath = modMain::Pt(DBPath);
     std::error_code ec;
     std::filesystem::directory_iterator it(DBPath, ec);

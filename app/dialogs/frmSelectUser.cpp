@@ -169,7 +169,7 @@ void frmSelectUser::DeleteUserFile(const std::string& UsName) {
         return;
     }
     const std::string UsPath = modMain::UserFilePath(UsName);
-    TRACE_LOCAL(UsPath);
+    TRACE_LOCAL_PATH(UsPath);
     // Once the logged-in user's file is gone the next save would write it
     // again: that user is logged out as well.
     const bool loggedIn = !modMain::CurUser.empty() && modMain::SameFile(UsPath, modMain::CurUsDBPath);

@@ -60,7 +60,7 @@ QWidget* TopOwner(QWidget* w) {
 std::string DumpModuleVars() { return "{None}"; }
 
 void SetIcon(QWidget* hWnd, const std::string& IconPath, bool bSetAsAppIcon) {
-    TRACE_MOD(modIcon, "SetIcon", TV(IconPath), TV(bSetAsAppIcon));
+    TRACE_MOD(modIcon, "SetIcon", TV_PATH(IconPath), TV(bSetAsAppIcon));
     const QIcon icon = Load(IconPath);
     if (icon.isNull()) return;
     if (bSetAsAppIcon) {
@@ -71,7 +71,7 @@ void SetIcon(QWidget* hWnd, const std::string& IconPath, bool bSetAsAppIcon) {
 }
 
 QIcon GetIconHandle(const std::string& IconPath) {
-    TRACE_MOD(modIcon, "GetIconHandle", TV(IconPath));
+    TRACE_MOD(modIcon, "GetIconHandle", TV_PATH(IconPath));
     return Load(IconPath);
 }
 

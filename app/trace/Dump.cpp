@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/CodePage.h"
 #include "platform/VbError.h"
 
 namespace trace {
@@ -104,6 +105,29 @@ std::string DumpVariable(std::string_view name, const Traced* object, long, long
     try {
         if (!object) return detail::Framed(name, "{Nothing}", indent);
         return detail::Framed(name, "{" + std::string(object->TraceName()) + "}", indent);
+    } catch (...) {
+        return detail::FailedDump(std::current_exception());
+    }
+}
+
+std::string ReportPath(std::string_view path) { return plat::Utf8ToAnsiLossy(path); }
+
+std::string DumpPath(std::string_view name, std::string_view path, long depth, long indent) {
+    try {
+        return DumpVariable(name, std::string_view(ReportPath(path)), depth, indent);
+    } catch (...) {
+        return detail::FailedDump(std::current_exception());
+    }
+}
+
+std::string DumpWithPaths(std::string_view name, const VbArray<std::string>& texts,
+                          std::initializer_list<long> pathIndexes, long depth, long indent) {
+    try {
+        VbArray<std::string> shown = texts;
+        if (shown.Allocated() && shown.Dimensions() == 1)
+            for (long i : pathIndexes)
+                if (i >= shown.LBound() && i <= shown.UBound()) shown(i) = ReportPath(shown(i));
+        return DumpVariable(name, shown, depth, indent);
     } catch (...) {
         return detail::FailedDump(std::current_exception());
     }

@@ -12,6 +12,7 @@
 #include <concepts>
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,17 @@ std::string DumpVariable(std::string_view name, bool value, long depth = 99, lon
 std::string DumpVariable(std::string_view name, double value, long depth = 99, long indent = 0);
 std::string DumpVariable(std::string_view name, const Secret& value, long depth = 99, long indent = 0);
 std::string DumpVariable(std::string_view name, const Traced* object, long depth = 99, long indent = 0);
+
+// Paths are held as the file system's bytes (UTF-8), every other text as
+// code-page bytes; a report is one code-page text, so a path enters it
+// converted. A character the code page lacks becomes "?": lossy, which is
+// right for diagnostic text and nowhere else.
+std::string ReportPath(std::string_view path);
+std::string DumpPath(std::string_view name, std::string_view path, long depth = 99, long indent = 0);
+// An array of texts some of whose elements are paths (the options: the
+// databases folder).
+std::string DumpWithPaths(std::string_view name, const VbArray<std::string>& texts,
+                          std::initializer_list<long> pathIndexes, long depth = 99, long indent = 0);
 
 template <typename T>
 requires(std::integral<T> && !std::same_as<T, bool> && !std::same_as<T, char>) std::string

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,6 +76,9 @@ constexpr std::size_t kPathMax = 4096;
 char g_restartProgram[kPathMax];
 char g_reportFolder[kPathMax];
 bool g_configured = false;
+// Set in the report-only start: a fault there is reported on stderr and
+// never starts yet another process.
+volatile sig_atomic_t g_restartDisabled = 0;
 volatile sig_atomic_t g_inHandler = 0;
 std::uintptr_t g_stackTop = 0;
 std::uintptr_t g_stackLimit = 0;
@@ -114,10 +118,11 @@ void BuildFaultReport(std::uint32_t code) {
     g_reportLen = 0;
     const std::vector<std::string>& items = FStack.Items();
     bool hasStack = FStack.Allocated() && FStack.Dimensions() == 1 && FStack.AllBounds()[0].upper > 0;
-    const char* obj = "";
-    std::size_t objLen = 0;
-    const char* proc = "";
-    std::size_t procLen = 0;
+    // The traced path's names for a fault outside every traced procedure.
+    const char* obj = kProgramTitle;
+    std::size_t objLen = std::strlen(kProgramTitle);
+    const char* proc = "Unknown";
+    std::size_t procLen = 7;
     const char* params = "";
     std::size_t paramsLen = 0;
     if (hasStack && !items.empty()) {
@@ -127,13 +132,19 @@ void BuildFaultReport(std::uint32_t code) {
         // "Name: obj.proc, Type: k, Parameters: ...;-->"
         if (n > 6 && std::memcmp(s, "Name: ", 6) == 0) {
             std::size_t i = 6;
-            obj = s + i;
+            const char* o = s + i;
             while (i < n && s[i] != '.') ++i;
-            objLen = static_cast<std::size_t>(s + i - obj);
+            std::size_t oLen = static_cast<std::size_t>(s + i - o);
             if (i < n) ++i;
-            proc = s + i;
+            const char* p = s + i;
             while (i + 1 < n && !(s[i] == ',' && s[i + 1] == ' ')) ++i;
-            procLen = static_cast<std::size_t>(s + i - proc);
+            std::size_t pLen = static_cast<std::size_t>(s + i - p);
+            if (oLen > 0 && pLen > 0) {
+                obj = o;
+                objLen = oLen;
+                proc = p;
+                procLen = pLen;
+            }
             const char* marker = ", Parameters: ";
             std::size_t ml = std::strlen(marker);
             for (; i + ml <= n; ++i) {
@@ -196,18 +207,58 @@ void WriteAll(int fd, const char* s, std::size_t n) {
     }
 }
 
-void FaultHandler(int sig, siginfo_t* info, void*) {
+void WriteReportToStderrRaw() {
+    WriteAll(2, g_report, g_reportLen);
+    WriteAll(2, "\n", 1);
+}
+
+// The report-only program must start as a fresh program would: the handler
+// runs with the fault signal (and its mask) blocked, and a blocked SIGSEGV in
+// the new program would turn its own fault into a silent kill. Dispositions
+// set to "ignore" survive exec as well.
+void ResetSignalsForExec() {
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    for (int sig = 1; sig < NSIG; ++sig)
+        if (sig != SIGKILL && sig != SIGSTOP) ::sigaction(sig, &dfl, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+pid_t ForkForExec() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // No fork handlers: they are not safe to run inside a signal handler.
+    return ::_Fork();
+#else
+    return ::fork();
+#endif
+}
+
+// Reports a fault with exception `code` and ends the process; allocates
+// nothing, so it runs in a signal handler. While a report is already shown
+// (or in the report-only start) the new report goes to stderr: a second
+// window would hide the first report behind one that blames the wrong
+// procedure.
+[[noreturn]] void ReportFaultAndExit(std::uint32_t code) {
     if (g_inHandler) {
         const char msg[] = "QuellonPasswordMngr: a second fault while reporting a fault\n";
         WriteAll(2, msg, sizeof msg - 1);
         ::_exit(1);
     }
     g_inHandler = 1;
-    auto addr = reinterpret_cast<std::uintptr_t>(info ? info->si_addr : nullptr);
-    bool guard = sig == SIGSEGV && g_stackLimit && addr < g_stackTop && addr + (1u << 20) >= g_stackLimit &&
-                 addr <= g_stackLimit + (1u << 16);
-    std::uint32_t code = SignalExceptionCode(sig, info ? info->si_code : 0, guard);
     BuildFaultReport(code);
+    if (Reporting() || g_restartDisabled || !g_configured) {
+        WriteReportToStderrRaw();
+        // The report on screen goes with the window; it follows the new one,
+        // so neither is lost.
+        if (Reporting() && !ErrorMessage.empty()) {
+            WriteAll(2, ErrorMessage.data(), ErrorMessage.size());
+            WriteAll(2, "\n", 1);
+        }
+        ::_exit(1);
+    }
 
     // <folder>/crash-<pid>.txt
     char path[kPathMax + 64];
@@ -230,39 +281,53 @@ void FaultHandler(int sig, siginfo_t* info, void*) {
     std::memcpy(path + n, ".txt", 5);
 
     int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd >= 0) {
-        WriteAll(fd, g_report, g_reportLen);
-        ::fsync(fd);
-        ::close(fd);
-        // The report-only start: the program again, with the report's path in
-        // its environment.
-        std::size_t an = std::strlen(kCrashReportEnv);
-        std::memcpy(g_envAssign, kCrashReportEnv, an);
-        g_envAssign[an] = '=';
-        std::memcpy(g_envAssign + an + 1, path, std::strlen(path) + 1);
-        std::size_t e = 0;
-        for (char** p = environ; p && *p && e < kEnvMax; ++p) {
-            if (std::strncmp(*p, kCrashReportEnv, an) == 0 && (*p)[an] == '=') continue;
-            g_envp[e++] = *p;
-        }
-        g_envp[e++] = g_envAssign;
-        g_envp[e] = nullptr;
-        pid_t child = ::fork();
-        if (child == 0) {
-            char* argv[] = {g_restartProgram, nullptr};
-            ::execve(g_restartProgram, argv, g_envp);
-            ::_exit(127);
-        }
-    } else {
-        WriteAll(2, g_report, g_reportLen);
-        WriteAll(2, "\n", 1);
+    if (fd < 0) {
+        WriteReportToStderrRaw();
+        ::_exit(1);
     }
+    WriteAll(fd, g_report, g_reportLen);
+    ::fsync(fd);
+    ::close(fd);
+    // The report-only start: the program again, with the report's path in
+    // its environment.
+    std::size_t an = std::strlen(kCrashReportEnv);
+    std::memcpy(g_envAssign, kCrashReportEnv, an);
+    g_envAssign[an] = '=';
+    std::memcpy(g_envAssign + an + 1, path, std::strlen(path) + 1);
+    std::size_t e = 0;
+    for (char** p = environ; p && *p && e < kEnvMax; ++p) {
+        if (std::strncmp(*p, kCrashReportEnv, an) == 0 && (*p)[an] == '=') continue;
+        g_envp[e++] = *p;
+    }
+    g_envp[e++] = g_envAssign;
+    g_envp[e] = nullptr;
+    pid_t child = ForkForExec();
+    if (child == 0) {
+        ResetSignalsForExec();
+        char* argv[] = {g_restartProgram, nullptr};
+        ::execve(g_restartProgram, argv, g_envp);
+        ::_exit(127);
+    }
+    if (child < 0) WriteReportToStderrRaw();
     ::_exit(1);
 }
 
+void FaultHandler(int sig, siginfo_t* info, void*) {
+    auto addr = reinterpret_cast<std::uintptr_t>(info ? info->si_addr : nullptr);
+    bool guard = sig == SIGSEGV && g_stackLimit && addr < g_stackTop && addr + (1u << 20) >= g_stackLimit &&
+                 addr <= g_stackLimit + (1u << 16);
+    ReportFaultAndExit(SignalExceptionCode(sig, info ? info->si_code : 0, guard));
+}
+
 [[noreturn]] void TerminateBackstop() {
+    // Terminate again while the first one is still being reported (the
+    // report itself failed): the fault path, which needs nothing that could
+    // have broken.
+    static volatile sig_atomic_t entered = 0;
+    if (entered) ReportFaultAndExit(kAbortExceptionCode);
+    entered = 1;
     // An exception that escaped every boundary (or a noexcept violation):
-    // still the normal report.
+    // still the normal report, with that error.
     if (std::current_exception()) Fail();
     try {
         throw vb::VbError(vb::errInvalidCall, "The program was terminated", kProgramTitle);
@@ -334,6 +399,8 @@ std::uint32_t SignalExceptionCode(int signal, int signalCode, bool onStackGuard)
             return signalCode == ILL_PRVOPC ? 0xC0000096u : 0xC000001Du;
         case SIGBUS:
             return signalCode == BUS_ADRALN ? 0x80000002u : 0xC0000006u;
+        case SIGABRT:
+            return kAbortExceptionCode;
         default:
             return 0;
     }
@@ -344,6 +411,7 @@ void ConfigureCrashRestart(const std::string& restartProgram, const std::string&
     std::memcpy(g_restartProgram, restartProgram.c_str(), restartProgram.size() + 1);
     std::memcpy(g_reportFolder, reportFolder.c_str(), reportFolder.size() + 1);
     g_configured = true;
+    g_restartDisabled = 0;
 }
 
 void InstallExceptionFilter() {
@@ -371,7 +439,13 @@ void InstallExceptionFilter() {
     sa.sa_sigaction = &FaultHandler;
     sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGSEGV, SIGFPE, SIGILL, SIGBUS}) ::sigaction(sig, &sa, nullptr);
+    for (int sig : kFaultSignals) ::sigaction(sig, &sa, nullptr);
+}
+
+void DisableCoreDumps() {
+    rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 }
 
 bool RunReportOnlyIfRequested() {
@@ -379,6 +453,11 @@ bool RunReportOnlyIfRequested() {
     if (!path || !*path) return false;
     std::string file(path);
     ::unsetenv(kCrashReportEnv);
+    // This process shows a report: a fault in it goes to stderr, and the
+    // handlers (installed now, or by the trace's start in the window) never
+    // start another process.
+    g_restartDisabled = 1;
+    InstallExceptionFilter();
     auto text = plat::ReadWholeFile(file);
     ErrorMessage = text ? *text : std::string();
     // Only a report file the fault handler wrote is removed.

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -46,7 +47,8 @@ CaptureState g_capture;
 std::function<std::string()> g_sections[3];
 
 ErrorHooks g_hooks{&WriteReportToStderr, [] { std::_Exit(1); }};
-bool g_reporting = false;
+// Read by the fault handler too.
+volatile std::sig_atomic_t g_reporting = 0;
 
 long Depth() { return FStack.Allocated() && FStack.Dimensions() == 1 ? FStack.UBound() : 0; }
 
@@ -286,9 +288,9 @@ void SetErrorHooks(ErrorHooks hooks) {
     g_hooks = std::move(hooks);
 }
 
-bool Reporting() noexcept { return g_reporting; }
+bool Reporting() noexcept { return g_reporting != 0; }
 void ResetReportingForTests() noexcept {
-    g_reporting = false;
+    g_reporting = 0;
     g_capture = {};
 }
 
@@ -378,11 +380,17 @@ std::string HandleTracedError(long errNumber, const std::string& moduleName, con
     } catch (...) {
     }
     // A second error while the report is shown replaces the report and ends
-    // the program at once, without a second window.
+    // the program at once, without a second window; its report goes to
+    // stderr, so it is not lost.
     if (!g_reporting) {
-        g_reporting = true;
+        g_reporting = 1;
         try {
             g_hooks.show(ErrorMessage);
+        } catch (...) {
+        }
+    } else {
+        try {
+            WriteReportToStderr(ErrorMessage);
         } catch (...) {
         }
     }
@@ -391,7 +399,7 @@ std::string HandleTracedError(long errNumber, const std::string& moduleName, con
 }
 
 void ShowErrorMessageAndEnd() {
-    g_reporting = true;
+    g_reporting = 1;
     try {
         g_hooks.show(ErrorMessage);
     } catch (...) {

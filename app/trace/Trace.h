@@ -34,6 +34,9 @@
 // Secret dumps "{Hidden}" (an empty one keeps its empty form), so they never
 // reach a report, whichever name they travel under.
 //
+// Paths: TV_PATH(x) for a path parameter or local (file system bytes, not
+// code-page text), so the report stays one code-page text.
+//
 // Records and foreign objects: TV_UDTPARAM(p) for a record parameter,
 // TV_UDT(x, "POINTAPI") for a platform record, TV_EXT(x) for another
 // component's object (CurUsDB, MDFM, lDB).
@@ -173,6 +176,11 @@ private:
     ::trace::Var {                                     \
         [&]() { return ::trace::DumpVariable(#x, x); } \
     }
+// A path (file system bytes), converted to the report's code page.
+#define TV_PATH(x)                                 \
+    ::trace::Var {                                 \
+        [&]() { return ::trace::DumpPath(#x, x); } \
+    }
 // A text that may hold a secret although its type does not say so (a search
 // text, say): dumped as a Secret.
 #define TV_HIDDEN(x)                                                    \
@@ -210,6 +218,8 @@ private:
     }
 #define TRACE_LOCAL(x) \
     ::trace::Local TRACE_CAT(trace_local_, __LINE__) { trace_frame_, TV(x) }
+#define TRACE_LOCAL_PATH(x) \
+    ::trace::Local TRACE_CAT(trace_local_, __LINE__) { trace_frame_, TV_PATH(x) }
 #define TRACE_LOCAL_VAR(var) \
     ::trace::Local TRACE_CAT(trace_local_, __LINE__) { trace_frame_, var }
 #define TRACE_BOUNDARY   \

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -6,7 +7,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -27,6 +30,19 @@ std::string DumpModuleVars() { return "{None}"; }
     }
     volatile std::uintptr_t address = 16;           // through a variable, so the compiler cannot see the fault
     *reinterpret_cast<volatile int*>(address) = 1;  // a real access violation
+}
+
+void Signal(std::int32_t Sig) {
+    TRACE_MOD(modCrash, "Signal", TV(Sig));
+    if (Sig == SIGABRT)
+        std::abort();
+    else
+        ::raise(Sig);
+}
+
+void Terminate() {
+    TRACE_MOD(modCrash, "Terminate");
+    std::terminate();
 }
 }  // namespace modCrash
 
@@ -200,6 +216,150 @@ TEST(FaultPath, RealSegfaultWritesTheReportAndStartsTheReportOnlyProgram) {
               std::string::npos);
     EXPECT_EQ(text.find("master-password"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 16), "\r\nVersion: 1.1.0");
+}
+
+// A child set up as the program is, its report-only start replaced by a
+// script that keeps the report it was given.
+struct FaultRun {
+    int exitCode = -1;  // -1: ended by a signal
+    int signal = 0;
+    std::string report;  // what the report-only start was given, if it ran
+    std::string shown;   // what the error hooks showed, one report per line
+    std::string err;     // the child's stderr
+};
+
+FaultRun RunFaulting(const std::function<void()>& body) {
+    qpmtest::TempDir dir;
+    const std::string kept = dir.file("kept.txt");
+    const std::string script = dir.file("report-only.sh");
+    qpmtest::WriteBytes(script, "#!/bin/sh\ncp \"$" + std::string(trace::kCrashReportEnv) + "\" \"" + kept +
+                                    ".part\" && mv \"" + kept + ".part\" \"" + kept + "\"\n");
+    ::chmod(script.c_str(), 0755);
+    const std::string shownFile = dir.file("shown.txt");
+    const std::string errFile = dir.file("stderr.txt");
+    pid_t child = ::fork();
+    if (child == 0) {
+        int fd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, 2);
+        trace::ResetStack();
+        trace::ResetReportingForTests();
+        trace::SetErrorHooks({[shownFile](const std::string& r) {
+                                  int out = ::open(shownFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+                                  std::string line = r + "\n";
+                                  if (::write(out, line.data(), line.size()) < 0) ::_exit(98);
+                                  ::close(out);
+                              },
+                              [] { ::_exit(3); }});
+        trace::ConfigureCrashRestart(script, dir.path().string());
+        trace::InstallExceptionFilter();
+        body();
+        ::_exit(99);
+    }
+    FaultRun run;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    if (std::filesystem::exists(dir.file("crash-" + std::to_string(child) + ".txt"))) {
+        // The handler wrote the report for a report-only start, which runs on
+        // its own; give it a moment.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!std::filesystem::exists(kept) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (std::filesystem::exists(kept)) run.report = qpmtest::ReadBytes(kept);
+    if (std::filesystem::exists(shownFile)) run.shown = qpmtest::ReadBytes(shownFile);
+    run.err = qpmtest::ReadBytes(errFile);
+    return run;
+}
+
+TEST(FaultPath, EveryFatalSignalGoesToTheReportOnlyStartWithItsName) {
+    struct Case {
+        int sig;
+        const char* head;
+    };
+    const Case cases[] = {
+        {SIGSEGV,
+         "Error Number: 10005\r\nComponent Name: QuellonPasswordMngr\r\nModule Name: modCrash\r\n"
+         "Block Name: Signal\r\nDescription: Access Violation\r\n"},
+        {SIGFPE,
+         "Error Number: 10128\r\nComponent Name: QuellonPasswordMngr\r\nModule Name: modCrash\r\n"
+         "Block Name: Signal\r\nDescription: Invalid Operation\r\n"},
+        {SIGILL,
+         "Error Number: 10013\r\nComponent Name: QuellonPasswordMngr\r\nModule Name: modCrash\r\n"
+         "Block Name: Signal\r\nDescription: Illegal Instruction\r\n"},
+        {SIGBUS,
+         "Error Number: 10006\r\nComponent Name: QuellonPasswordMngr\r\nModule Name: modCrash\r\n"
+         "Block Name: Signal\r\nDescription: In Page Error\r\n"},
+        // abort(): a failed assertion, qFatal.
+        {SIGABRT,
+         "Error Number: 10037\r\nComponent Name: QuellonPasswordMngr\r\nModule Name: modCrash\r\n"
+         "Block Name: Signal\r\nDescription: Non Continuable Exception\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(strsignal(c.sig));
+        FaultRun run = RunFaulting([&] { modCrash::Signal(c.sig); });
+        EXPECT_EQ(run.exitCode, 1) << "ended by signal " << run.signal;
+        EXPECT_EQ(run.report.rfind(c.head, 0), 0u) << run.report;
+        EXPECT_TRUE(run.shown.empty());
+    }
+}
+
+TEST(FaultPath, AFaultOutsideEveryProcedureNamesTheProgram) {
+    FaultRun run = RunFaulting([] { ::raise(SIGSEGV); });
+    EXPECT_EQ(run.report.rfind("Error Number: 10005\r\nComponent Name: QuellonPasswordMngr\r\n"
+                               "Module Name: QuellonPasswordMngr\r\nBlock Name: Unknown\r\n",
+                               0),
+              0u)
+        << run.report;
+    EXPECT_NE(run.report.find("Stack Trace: Empty Stack\r\nVersion: "), std::string::npos);
+}
+
+TEST(FaultPath, TerminateShowsOneReport) {
+    FaultRun run = RunFaulting([] { modCrash::Terminate(); });
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.shown.rfind("Error Number: 5\r\nComponent Name: QuellonPasswordMngr\r\nModule Name: modCrash\r\n"
+                              "Block Name: Terminate\r\nDescription: The program was terminated\r\n",
+                              0),
+              0u)
+        << run.shown;
+    EXPECT_TRUE(run.report.empty());
+}
+
+TEST(FaultPath, AFaultOrAbortWhileAReportIsShownEndsOnStderr) {
+    for (int sig : {SIGSEGV, SIGABRT}) {
+        SCOPED_TRACE(strsignal(sig));
+        FaultRun run = RunFaulting([sig] {
+            trace::SetErrorHooks({[sig](const std::string&) { ::raise(sig); }, [] { ::_exit(3); }});
+            try {
+                throw vb::VbError(11, "Division by zero", "");
+            } catch (...) {
+                trace::Fail();
+            }
+        });
+        EXPECT_EQ(run.exitCode, 1) << "ended by signal " << run.signal;
+        EXPECT_TRUE(run.report.empty()) << "a second window was started";
+        EXPECT_EQ(run.err.rfind("Error Number: " + std::string(sig == SIGSEGV ? "10005" : "10037") + "\r\n", 0), 0u)
+            << run.err;
+        // The report that was on screen follows it.
+        EXPECT_NE(run.err.find("\nError Number: 11\r\n"), std::string::npos) << run.err;
+    }
+}
+
+TEST(FaultPath, TheReportOnlyStartNeverStartsAnotherProcess) {
+    qpmtest::TempDir dir;
+    const std::string file = dir.file("crash-9.txt");
+    qpmtest::WriteBytes(file, "Error Number: 10005\r\nVersion: 1.1.0");
+    FaultRun run = RunFaulting([&] {
+        ::setenv(trace::kCrashReportEnv, file.c_str(), 1);
+        trace::SetErrorHooks({[](const std::string&) { ::raise(SIGSEGV); }, [] { ::_exit(3); }});
+        trace::RunReportOnlyIfRequested();
+    });
+    EXPECT_EQ(run.exitCode, 1) << "ended by signal " << run.signal;
+    EXPECT_TRUE(run.report.empty()) << "the report-only start started another";
+    EXPECT_EQ(run.err.rfind("Error Number: 10005\r\n", 0), 0u) << run.err;
+    // The report that was on screen follows it.
+    EXPECT_NE(run.err.find("\nError Number: 10005\r\nVersion: 1.1.0\n"), std::string::npos) << run.err;
 }
 
 }  // namespace
