@@ -17,6 +17,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
+#include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "platform/CodePage.h"
 #include "platform/qt/AnsiText.h"
@@ -98,6 +99,22 @@ TEST_F(TreeViewTest, StatusBarCountsTheDirectChildren) {
     ClickNode(Key(kFolder));
     std::tie(folders, records) = count(std::to_string(kFolder));
     EXPECT_EQ(Status(), "T111 " + std::to_string(folders) + ", T112 " + std::to_string(records));
+}
+
+// The counts belong to the tree they were taken from: when the tree is
+// emptied (another user logs in, the user logs out) they go with it.
+TEST_F(TreeViewTest, StatusBarCountsGoWithTheirTree) {
+    ClickNode("0key");
+    ASSERT_FALSE(Status().empty());
+    ASSERT_EQ(modMain::AddUser(modMain::UserFilePath("Other"), "Other", trace::Secret("other-pass-2")),
+              modMain::kUserCreated);
+    ASSERT_FALSE(modMain::FullUserLoad("Other", Md5Text("other-pass-2")).has_value());
+    EXPECT_EQ(modMain::CurUser, "Other");
+    EXPECT_EQ(Status(), "");
+    ClickNode("0key");
+    EXPECT_EQ(Status(), "T111 0, T112 0");
+    modMain::UnloadUser();
+    EXPECT_EQ(Status(), "");
 }
 
 // Each copy command puts its field of the shown record on the clipboard,
