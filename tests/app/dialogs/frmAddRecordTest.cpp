@@ -16,6 +16,7 @@
 #include "app/core/modMainUsers.h"
 #include "app/dialogs/frmAddRecord.h"
 #include "app/dialogs/frmPaswGenerator.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -103,12 +104,19 @@ TEST_F(AddRecordDialog, NothingIsValidated) {
         Fill(d, "", "", "", "");
         d.cmdOk->click();
     });
+    // The fixed title is the code page's: English where the page has no
+    // Cyrillic letters, never question marks.
+    plat::SetAnsiCodePageForTests(1252);
     Add("1", [&](frmAddRecord& d) { d.cmdOk->click(); });
+    plat::SetAnsiCodePageForTests(1251);
+    Add("1", [&](frmAddRecord& d) { d.cmdOk->click(); });
+    plat::SetAnsiCodePageForTests(0);
     EXPECT_EQ(RowOf("5"), (Row{"5", "0", "2", "", "", "", "", "1key", "0|0"}));
     EXPECT_EQ(tree.At("5key").node.text, "");
     EXPECT_EQ(tree.At("5key").parent, "0key");
-    EXPECT_EQ(RowOf("6")[3], modMain::NewRecordText());
-    EXPECT_EQ(tree.At("6key").node.text, modMain::NewRecordText());
+    EXPECT_EQ(RowOf("6")[3], "New record");
+    EXPECT_EQ(tree.At("6key").node.text, "New record");
+    EXPECT_EQ(RowOf("7")[3], "\xCD\xEE\xE2\xE0\xFF \xC7\xE0\xEF\xE8\xF1\xFC");
     EXPECT_TRUE(boxes.empty());
 }
 
