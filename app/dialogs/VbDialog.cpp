@@ -91,8 +91,7 @@ bool VbDialog::ShowModal() {
     if (!Load()) return false;
     // The load step may have given up on the dialog already.
     if (!loaded_) return true;
-    adjustSize();
-    setFixedSize(size());
+    FitToContents();
     exec();
     // The window went away without an unload (hidden from outside).
     if (loaded_) Unload();
@@ -200,6 +199,13 @@ void VbDialog::TraceUnloaded() { trace::TraceUnload(formName_, traceInstanceId_)
 
 void VbDialog::OnKeyDown(QWidget* control, std::function<void(int& KeyCode, int Shift)> handler) {
     keyHandlers_.emplace_back(control, std::move(handler));
+}
+
+void VbDialog::FitToContents() {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    adjustSize();
+    setFixedSize(size());
 }
 
 void VbDialog::MaskWithStars(QLineEdit* box) {

@@ -113,6 +113,9 @@ protected:
     void OnKeyDown(QWidget* control, std::function<void(int& KeyCode, int Shift)> handler);
     // A text box that shows "*" for each character typed.
     static void MaskWithStars(QLineEdit* box);
+    // Gives the dialog the fixed size of its contents as they show now
+    // (after a control was shown or hidden).
+    void FitToContents();
 
     // Form_Load's first step: tells an outside debugger the form is loaded.
     void TraceLoaded();
