@@ -128,7 +128,7 @@ void frmPassword::cmdOk_Click() try {
         qtplat::MsgBox(modLang::Texts(131), qtplat::vbCritical);
         return;
     }
-    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text());
+    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text(), "password");
     if (!typed) return;
     trace::Secret hash = modMasterPasw::PaswHash(*typed);
     TRACE_LOCAL(hash);

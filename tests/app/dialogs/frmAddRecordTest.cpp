@@ -138,7 +138,14 @@ TEST_F(AddRecordDialog, EveryCharacterTheCodePageHoldsIsStoredAsItsByte) {
 
 TEST_F(AddRecordDialog, ATextTheCodePageCannotHoldIsRefusedAndNothingIsLost) {
     const QString cyrillic = QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c");
-    for (const char* box : {"txtTitle", "txtLogin", "txtPasw", "txtDesc"}) {
+    // The message names the box; only the title's characters are shown.
+    const std::pair<const char*, const char*> cases[] = {
+        {"txtTitle", "The title holds"},
+        {"txtLogin", "The login holds"},
+        {"txtPasw", "The password holds"},
+        {"txtDesc", "The description holds"},
+    };
+    for (const auto& [box, named] : cases) {
         SCOPED_TRACE(box);
         boxes.clear();
         Add("1", [&](frmAddRecord& d) {
@@ -150,7 +157,10 @@ TEST_F(AddRecordDialog, ATextTheCodePageCannotHoldIsRefusedAndNothingIsLost) {
             d.cmdOk->click();
             EXPECT_TRUE(d.IsLoaded());
             ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].prompt.rfind(named, 0), 0u) << boxes[0].prompt;
             EXPECT_NE(boxes[0].prompt.find("cannot store"), std::string::npos) << boxes[0].prompt;
+            EXPECT_EQ(boxes[0].prompt.find("U+043F") != std::string::npos, std::string(box) == "txtTitle")
+                << boxes[0].prompt;
             EXPECT_EQ(RowCount(), 4);
             EXPECT_EQ(tree.nodes.count("5key"), 0u);
             d.cmdCancel->click();
