@@ -81,6 +81,9 @@ void RowDialog::AddButtonRow(QPushButton* confirm) {
     buttons->addWidget(confirm);
     buttons->addWidget(cmdCancel);
     grid_->addLayout(buttons, nextRow_++, 0, 1, 3);
+    // Cancel was made before the rows the dialogs add, but Tab reaches it
+    // last, after the confirming button: Enter clicks the focused button.
+    setTabOrder(confirm, cmdCancel);
 }
 
 void RowDialog::ShowRowCaptions() {
