@@ -1,6 +1,7 @@
 #include "app/core/modMainTree.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -422,10 +423,17 @@ std::int32_t RequireDataTable(clsDatabase& db) {
     return t;
 }
 
+// A fixed text in the code page, or its English form where the page lacks a
+// letter of it: question marks would be stored as the name.
+std::string FixedText(std::string_view utf8, const char* english) {
+    std::optional<std::string> ansi = plat::Utf8ToAnsi(utf8);
+    return ansi ? std::move(*ansi) : std::string(english);
+}
+
 }  // namespace
 
-std::string NewFolderText() { return plat::Utf8ToAnsiLossy("Новая папка"); }
-std::string NewRecordText() { return plat::Utf8ToAnsiLossy("Новая Запись"); }
+std::string NewFolderText() { return FixedText("Новая папка", "New folder"); }
+std::string NewRecordText() { return FixedText("Новая Запись", "New record"); }
 
 bool RowTypeIs(const std::string& Type, int n) {
     if (Type.size() == 1) return Type[0] == '0' + n;

@@ -39,7 +39,8 @@ inline constexpr const char* kRecordImage = "1key";
 inline constexpr const char* kNewRowFlags = "0|0";
 
 // The fixed names the window gives a new folder and the add-record dialog a
-// new record, in the code page ("?" for what it lacks).
+// new record, in the code page; "New folder" and "New record" where the code
+// page cannot hold the Cyrillic names.
 std::string NewFolderText();
 std::string NewRecordText();
 

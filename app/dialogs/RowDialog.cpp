@@ -81,6 +81,9 @@ void RowDialog::AddButtonRow(QPushButton* confirm) {
     buttons->addWidget(confirm);
     buttons->addWidget(cmdCancel);
     grid_->addLayout(buttons, nextRow_++, 0, 1, 3);
+    // Cancel was made before the rows the dialogs add, but Tab reaches it
+    // last, after the confirming button: Enter clicks the focused button.
+    setTabOrder(confirm, cmdCancel);
 }
 
 void RowDialog::ShowRowCaptions() {
@@ -96,15 +99,15 @@ void RowDialog::ShowRowCaptions() {
 std::optional<RowDialog::RowTexts> RowDialog::EnteredRowTexts() {
     TRACE("EnteredRowTexts");
     RowTexts texts;
-    const std::optional<std::string> title = EnteredText(txtTitle->text());
+    const std::optional<std::string> title = EnteredText(txtTitle->text(), "title");
     if (!title) return std::nullopt;
     texts.title = *title;
     if (!isRecord_) return texts;
-    std::optional<trace::Secret> login = EnteredSecret(txtLogin->text());
+    std::optional<trace::Secret> login = EnteredSecret(txtLogin->text(), "login");
     if (!login) return std::nullopt;
-    std::optional<trace::Secret> password = EnteredSecret(txtPasw->text());
+    std::optional<trace::Secret> password = EnteredSecret(txtPasw->text(), "password");
     if (!password) return std::nullopt;
-    std::optional<trace::Secret> description = EnteredSecret(DescriptionText(*txtDesc));
+    std::optional<trace::Secret> description = EnteredSecret(DescriptionText(*txtDesc), "description");
     if (!description) return std::nullopt;
     texts.login = std::move(*login);
     texts.password = std::move(*password);

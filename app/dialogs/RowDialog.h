@@ -74,7 +74,8 @@ protected:
 
     // Adds a row of controls below the others; `extra` goes in a third column.
     void AddGridRow(QWidget* label, QWidget* field, QWidget* extra = nullptr);
-    // The last row: the confirming button and Cancel on the right.
+    // The last row: the confirming button and Cancel on the right, which
+    // are also the last two stops of Tab.
     void AddButtonRow(QPushButton* confirm);
 
     void Form_KeyDown(int& KeyCode, int Shift) override;

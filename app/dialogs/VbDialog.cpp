@@ -91,8 +91,7 @@ bool VbDialog::ShowModal() {
     if (!Load()) return false;
     // The load step may have given up on the dialog already.
     if (!loaded_) return true;
-    adjustSize();
-    setFixedSize(size());
+    FitToContents();
     exec();
     // The window went away without an unload (hidden from outside).
     if (loaded_) Unload();
@@ -202,6 +201,13 @@ void VbDialog::OnKeyDown(QWidget* control, std::function<void(int& KeyCode, int 
     keyHandlers_.emplace_back(control, std::move(handler));
 }
 
+void VbDialog::FitToContents() {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    adjustSize();
+    setFixedSize(size());
+}
+
 void VbDialog::MaskWithStars(QLineEdit* box) {
     static QPointer<QStyle> style;
     if (!style) {
@@ -228,23 +234,24 @@ void VbDialog::SetCaption(QAbstractButton* button, std::int32_t n) { button->set
 
 void VbDialog::SetTitle(std::int32_t n) { setWindowTitle(Txt(n)); }
 
-std::optional<std::string> VbDialog::EnteredText(const QString& text) {
+std::string VbDialog::NotStorableText(const char* what, const QString* unmappable) {
+    std::string text = std::string("The ") + what +
+                       " holds characters that the program cannot store in the system's character set (code page " +
+                       std::to_string(plat::AnsiCodePage().Number()) + ")";
+    if (!unmappable) return text + ". Please use other characters.";
+    return text + ": " + CodePoints(*unmappable) + ". Please remove them.";
+}
+
+std::optional<std::string> VbDialog::EnteredText(const QString& text, const char* what) {
     QString unmappable;
     if (auto ansi = qtplat::QStringToAnsi(text, &unmappable)) return ansi;
-    qtplat::MsgBox(
-        "This text holds characters that the program cannot store in the system's character set (code page " +
-            std::to_string(plat::AnsiCodePage().Number()) + "): " + CodePoints(unmappable) + ". Please remove them.",
-        qtplat::vbCritical);
+    qtplat::MsgBox(NotStorableText(what, &unmappable), qtplat::vbCritical);
     return std::nullopt;
 }
 
-std::optional<trace::Secret> VbDialog::EnteredSecret(const QString& text) {
+std::optional<trace::Secret> VbDialog::EnteredSecret(const QString& text, const char* what) {
     if (auto ansi = qtplat::QStringToAnsi(text)) return trace::Secret(std::move(*ansi));
-    qtplat::MsgBox(
-        "The password holds characters that the program cannot store in the system's character set "
-        "(code page " +
-            std::to_string(plat::AnsiCodePage().Number()) + "). Please use other characters.",
-        qtplat::vbCritical);
+    qtplat::MsgBox(NotStorableText(what, nullptr), qtplat::vbCritical);
     return std::nullopt;
 }
 

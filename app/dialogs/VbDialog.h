@@ -72,6 +72,11 @@ public:
     // Sets every caption of the dialog from the language texts.
     virtual void ShowFormLang() = 0;
 
+    // Why a text typed for `what` cannot be stored: the code page, and the
+    // characters it lacks by their code points unless they are a secret's
+    // (`unmappable` null).
+    static std::string NotStorableText(const char* what, const QString* unmappable);
+
     // The loaded dialogs in the order they were loaded (the innermost last).
     static std::vector<VbDialog*> OpenDialogs();
     // Closes every modal box and dialog, innermost first, as the program's
@@ -113,6 +118,9 @@ protected:
     void OnKeyDown(QWidget* control, std::function<void(int& KeyCode, int Shift)> handler);
     // A text box that shows "*" for each character typed.
     static void MaskWithStars(QLineEdit* box);
+    // Gives the dialog the fixed size of its contents as they show now
+    // (after a control was shown or hidden).
+    void FitToContents();
 
     // Form_Load's first step: tells an outside debugger the form is loaded.
     void TraceLoaded();
@@ -129,11 +137,12 @@ protected:
     static void SetCaption(QAbstractButton* button, std::int32_t n);
     void SetTitle(std::int32_t n);
 
-    // What the user typed, as code-page bytes; nothing, after a message box
+    // What the user typed into the box for `what` ("title", "login", ...),
+    // as code-page bytes; nothing, after a message box naming the box and
     // saying why, when it holds a character the code page cannot store. The
     // secret form never shows the characters.
-    std::optional<std::string> EnteredText(const QString& text);
-    std::optional<trace::Secret> EnteredSecret(const QString& text);
+    std::optional<std::string> EnteredText(const QString& text, const char* what);
+    std::optional<trace::Secret> EnteredSecret(const QString& text, const char* what);
 
     // ---- Qt ----
     void changeEvent(QEvent* event) override;

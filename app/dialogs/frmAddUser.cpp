@@ -130,7 +130,7 @@ void frmAddUser::cmdAddUser_Click() try {
     const auto refuse = [](const std::string& prompt) { qtplat::MsgBox(prompt, qtplat::vbCritical); };
     if (txtNewUsName->text().isEmpty()) return refuse(modLang::Texts(6));
     if (txtPasw->text() != txtConfirm->text()) return refuse(modLang::Texts(7));
-    const std::optional<std::string> typedName = EnteredText(txtNewUsName->text());
+    const std::optional<std::string> typedName = EnteredText(txtNewUsName->text(), "user name");
     if (!typedName) return;
     const std::string UsName = *typedName;
     TRACE_LOCAL(UsName);
@@ -139,7 +139,7 @@ void frmAddUser::cmdAddUser_Click() try {
     TRACE_LOCAL_PATH(UsPath);
     if (modMain::FileExist(UsPath)) return refuse(modLang::Texts(3));
     if (txtPasw->text().length() < modMasterPasw::kMinPaswLength) return refuse(modLang::Texts(8));
-    const std::optional<trace::Secret> Pasw = EnteredSecret(txtPasw->text());
+    const std::optional<trace::Secret> Pasw = EnteredSecret(txtPasw->text(), "password");
     if (!Pasw) return;
 
     const std::int32_t r = modMain::AddUser(UsPath, UsName, *Pasw);

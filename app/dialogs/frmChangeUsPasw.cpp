@@ -110,7 +110,7 @@ void frmChangeUsPasw::cmdOk_Click() try {
         qtplat::MsgBox(modLang::Texts(7), qtplat::vbCritical);
         return;
     }
-    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text());
+    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text(), "password");
     if (!typed) return;
 
     // The new hash is the logged-in one only once the file opens with it:

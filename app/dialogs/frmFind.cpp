@@ -200,7 +200,7 @@ void frmFind::cmdFind_Click() try {
         qtplat::MsgBox(modLang::Texts(20), qtplat::vbCritical);
         return;
     }
-    const std::optional<std::string> text = EnteredText(txtFindText->text());
+    const std::optional<std::string> text = EnteredText(txtFindText->text(), "search text");
     if (!text) return;
     // Without a loaded database (no table) there is nothing to find.
     clsDatabase* db = modMain::CurUsDB.get();

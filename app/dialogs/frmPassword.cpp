@@ -84,6 +84,9 @@ void frmPassword::Form_Load() {
     modMain::FrmPaswEnetered.clear();
     passwordRight_ = false;
     ShowFormLang();
+    // Decided once before the dialog shows, so it opens at its right size;
+    // the activation checks again.
+    ShowDemoHint();
 }
 
 void frmPassword::ShowFormLang() {
@@ -99,8 +102,16 @@ void frmPassword::ShowFormLang() {
 
 void frmPassword::Form_Activate() {
     TRACE("Form_Activate");
-    lblSamplePassword->setVisible(lblUserName->text() == QLatin1String(kDemoUser));
+    ShowDemoHint();
     ApplyAlwaysOnTop();
+}
+
+void frmPassword::ShowDemoHint() {
+    const bool demo = lblUserName->text() == QLatin1String(kDemoUser);
+    if (lblSamplePassword->isVisibleTo(this) == demo) return;
+    lblSamplePassword->setVisible(demo);
+    // The hint's row closes up when it is hidden.
+    FitToContents();
 }
 
 void frmPassword::txtPassword_KeyDown(int& KeyCode, int Shift) {
@@ -120,7 +131,7 @@ void frmPassword::cmdOk_Click() try {
         qtplat::MsgBox(modLang::Texts(131), qtplat::vbCritical);
         return;
     }
-    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text());
+    const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text(), "password");
     if (!typed) return;
     trace::Secret hash = modMasterPasw::PaswHash(*typed);
     TRACE_LOCAL(hash);

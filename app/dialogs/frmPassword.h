@@ -49,5 +49,8 @@ protected:
     void Form_Unload(int& Cancel) override;
 
 private:
+    // The demo user's hint shows for that user only.
+    void ShowDemoHint();
+
     bool passwordRight_ = false;
 };

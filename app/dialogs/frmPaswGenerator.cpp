@@ -56,6 +56,8 @@ frmPaswGenerator::frmPaswGenerator(Owner owner) : VbDialog("frmPaswGenerator", o
     grid->addWidget(lblLengthCap, 0, 0);
     grid->addWidget(txtPaswLenght, 0, 1);
     grid->addWidget(cmdGenerate, 0, 2);
+    // Tab goes from the length to the button beside it.
+    setTabOrder(txtPaswLenght, cmdGenerate);
     grid->addWidget(lblNote, 1, 0, 1, 3);
     grid->addWidget(lblPaswCap, 2, 0);
     grid->addWidget(txtPasw, 2, 1, 1, 2);

@@ -127,6 +127,7 @@ void frmMain::BuildControls() {
     picTrayHook->setGeometry(0, 0, twips::ToPixels(300), twips::ToPixels(300));
     picTrayHook->hide();
 
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     // The design client area until the options place the window.
     resize(twips::ToPixels(9090), twips::ToPixels(7350) + menuBar()->sizeHint().height());
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ class frmMain : public QMainWindow, public trace::Traced, public CoreView, publi
 public:
     // The caption, which no language text replaces.
     static constexpr const char* kCaption = "Norvask Quellon Password Manager";
+    // The smallest inner size of the window, in pixels: room for the bars
+    // and a few rows of the tree. The window is never made smaller, a stored
+    // size below it is raised to it, and a size below it that the window
+    // system forces on the window is neither laid out nor stored.
+    static constexpr int kMinimumWidth = 300;
+    static constexpr int kMinimumHeight = 200;
 
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
@@ -313,6 +320,7 @@ private:
     bool promptByUser_ = false;   // the queued prompt was asked for by the user
     bool sessionEnded_ = false;
     void PlaceBars();
+    bool BelowMinimum() const;
     float ClientWidth() const;
     float ClientHeight() const;
 
@@ -327,7 +335,8 @@ private:
     float statusBarHeight_ = 255;
     bool loaded_ = false;
     bool applyingConfig_ = false;  // DoConfig's geometry changes lay nothing out
-    QSize pendingFrameSize_;       // outer size (pixels) waiting for the frame; 0: none
+    // The outer size (pixels; 0: keep that side) waiting for the frame.
+    std::optional<QSize> pendingFrameSize_;
     bool paintQueued_ = false;
     std::int16_t mnIndex = 0;
     bool ReallyExit = false;

@@ -4,8 +4,10 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QWindow>
 #include <algorithm>
 
+#include "app/core/modMain.h"
 #include "app/mainwindow/MainLayout.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
@@ -29,6 +31,8 @@ float TagHeight(const QWidget* bar, std::int32_t design) {
 
 }  // namespace
 
+bool frmMain::BelowMinimum() const { return width() < minimumWidth() || height() < minimumHeight(); }
+
 float frmMain::ClientWidth() const { return static_cast<float>(twips::FromPixels(client->width())); }
 
 float frmMain::ClientHeight() const { return static_cast<float>(twips::FromPixels(client->height())); }
@@ -42,7 +46,9 @@ void frmMain::PlaceBars() {
 
 void frmMain::Form_Resize() try {
     TRACE("Form_Resize");
-    if (applyingConfig_ || isMinimized() || !isVisible()) return;
+    // A window squeezed below its minimum keeps the layout and the tree
+    // width it had, for when it has its size again.
+    if (applyingConfig_ || isMinimized() || !isVisible() || BelowMinimum()) return;
     SaveGUIConf();
     mainlayout::Input in;
     in.W = ClientWidth();
@@ -64,6 +70,10 @@ TRACE_BOUNDARY
 
 void frmMain::SaveGUIConf() {
     TRACE("SaveGUIConf");
+    if (BelowMinimum()) {
+        modMain::DbgPrint("SaveGUIConf: the window is smaller than its minimum; the stored geometry stays");
+        return;
+    }
     const QRect frame = frameGeometry();
     winopt::Set(winopt::kWidth, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.width()))));
     winopt::Set(winopt::kHeight, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.height()))));
@@ -107,7 +117,7 @@ void frmMain::DoConfig() {
     // Before the window has its frame its size cannot be known: the outer
     // size waits until the frame comes (FitFrameToOptions), or every start
     // would add the frame to the stored size once more.
-    pendingFrameSize_ = QSize();
+    pendingFrameSize_.reset();
     if (frameExtra.isNull() && (width || height))
         pendingFrameSize_ = QSize(width ? twips::ToPixels(*width) : 0, height ? twips::ToPixels(*height) : 0);
     ApplyOnTop(onTop);
@@ -119,18 +129,33 @@ void frmMain::DoConfig() {
 }
 
 void frmMain::FitFrameToOptions() {
-    if (pendingFrameSize_.isNull()) return;
+    // Once only: every later move is the user's or the window manager's and
+    // leaves the size alone.
+    if (!pendingFrameSize_) return;
     const QSize frameExtra = frameGeometry().size() - geometry().size();
     if (frameExtra.isNull()) return;  // no frame yet
-    const QSize outer = pendingFrameSize_;
-    pendingFrameSize_ = QSize();
+    const QSize outer = *pendingFrameSize_;
+    pendingFrameSize_.reset();
     const int widthPx = outer.width() ? outer.width() - frameExtra.width() : width();
     const int heightPx = outer.height() ? outer.height() - frameExtra.height() : height();
     resize(std::max(widthPx, 1), std::max(heightPx, 1));
 }
 
 void frmMain::ApplyOnTop(bool onTop) {
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (QWindow* window = windowHandle()) {
+            // A change of the z-order only. QWidget::setWindowFlags would make
+            // the native window anew, and a window manager places and sizes a
+            // new window as it likes; the window's own flags change the
+            // window manager's "above" state of the window as it is.
+            overrideWindowFlags(flags);
+            window->setFlags(flags);
+        } else {
+            setWindowFlags(flags);  // nothing native to lose yet
+        }
+    }
     // Placing the window in the z-order also shows it.
     show();
 }

@@ -12,6 +12,7 @@
 #include "app/core/modMain.h"
 #include "app/core/modMainDisplay.h"
 #include "app/core/modMainTree.h"
+#include "app/dialogs/VbDialog.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/TreeNodeKinds.h"
 #include "app/mainwindow/Twips.h"
@@ -24,9 +25,6 @@ namespace {
 
 constexpr int kKeyInsert = 45;
 constexpr int kKeyDelete = 46;
-
-// Told when a typed name holds characters the code page cannot store.
-constexpr const char* kNameNotStorable = "This name contains characters that cannot be stored: ";
 
 }  // namespace
 
@@ -90,7 +88,7 @@ void frmMain::trvDatabase_AfterLabelEdit(QTreeWidgetItem* node, std::int32_t& Ca
     const std::optional<std::string> text = qtplat::QStringToAnsi(NewString, &unmappable);
     if (!text) {
         // Never stored as "?": the user is told and the old name stays.
-        qtplat::MsgBox(kNameNotStorable + qtplat::QStringToAnsiLossy(unmappable), qtplat::vbExclamation);
+        qtplat::MsgBox(VbDialog::NotStorableText("name", &unmappable), qtplat::vbExclamation);
         Cancel = 1;
         return;
     }

@@ -96,7 +96,11 @@ TRACE_BOUNDARY
 
 // ---- What the core shows through the window ----
 
-void frmMain::ClearTree() { trvDatabase->ClearNodes(); }
+void frmMain::ClearTree() {
+    trvDatabase->ClearNodes();
+    // The counts were of a node of this tree.
+    SetStatusText({});
+}
 
 void frmMain::AddTreeNode(const std::string& parentKey, const TreeNode& node) {
     QTreeWidgetItem* item = trvDatabase->AddNode(

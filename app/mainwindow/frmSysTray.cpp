@@ -48,6 +48,7 @@ frmSysTray::frmSysTray(QWidget* owner) : QWidget(owner, Qt::Tool) {
     first->setVisible(false);
     mnuSysTray.push_back(first);
     keys_.emplace_back();
+    captions_.emplace_back();
     connect(mnuPopup, &QMenu::triggered, this, [this](QAction* action) { ItemTriggered(action); });
     // The desktop may show the menu itself (a right click on the icon): the
     // items follow the program's state before it appears.
@@ -141,6 +142,7 @@ std::int32_t frmSysTray::AddMenuItem(const std::string& sCaption, const std::str
         item->setObjectName(QStringLiteral("mnuSysTray"));
         mnuSysTray.push_back(item);
         keys_.emplace_back();
+        captions_.emplace_back();
         index = static_cast<std::int32_t>(mnuSysTray.size()) - 1;
     }
     TRACE_LOCAL(index);
@@ -168,6 +170,7 @@ void frmSysTray::RemoveMenuItem(std::int32_t iIndex) {
     delete mnuSysTray.back();
     mnuSysTray.pop_back();
     keys_.pop_back();
+    captions_.pop_back();
     ApplyDefault();
 }
 
@@ -237,7 +240,7 @@ void frmSysTray::Form_MouseMove(std::int32_t lMessage) {
 
 std::string frmSysTray::Caption(std::int32_t index) const {
     if (!ValidIndex(index)) return {};
-    return qtplat::QStringToAnsiLossy(mnuSysTray[static_cast<std::size_t>(index)]->text());
+    return captions_[static_cast<std::size_t>(index)];
 }
 
 std::string frmSysTray::Key(std::int32_t index) const {
@@ -250,8 +253,11 @@ bool frmSysTray::ValidIndex(std::int32_t index) const {
 
 void frmSysTray::SetItem(std::int32_t index, const std::string& caption, const std::string& key) {
     QAction* item = mnuSysTray[static_cast<std::size_t>(index)];
-    item->setText(qtplat::AnsiToQString(caption));
-    item->setSeparator(caption == "-");
+    const bool separator = caption == "-";
+    // Styles paint a separator's text as a heading.
+    item->setText(separator ? QString() : qtplat::AnsiToQString(caption));
+    item->setSeparator(separator);
+    captions_[static_cast<std::size_t>(index)] = caption;
     keys_[static_cast<std::size_t>(index)] = key;
 }
 

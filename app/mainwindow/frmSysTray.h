@@ -99,8 +99,8 @@ public:
 
     // ---- Controls ----
     QMenu* mnuPopup = nullptr;
-    // The menu item array: an item's caption is its action's text (a
-    // separator's "-"), its key the tag.
+    // The menu item array: an item's caption is its action's text, its key
+    // the tag. A separator's caption "-" is kept, not shown.
     std::vector<QAction*> mnuSysTray;
     std::string Caption(std::int32_t index) const;
     std::string Key(std::int32_t index) const;
@@ -129,6 +129,7 @@ private:
 
     QSystemTrayIcon* trayIcon_ = nullptr;
     std::vector<std::string> keys_;
+    std::vector<std::string> captions_;
     QString tip_;
     bool loaded_ = false;
     std::int16_t TraceInstanceID = 0;

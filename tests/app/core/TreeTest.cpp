@@ -247,10 +247,13 @@ TEST_F(Tree, TheFixedNamesOfNewRowsAreInTheCodePage) {
         EXPECT_EQ(modMain::NewFolderText(), "\xCD\xEE\xE2\xE0\xFF \xEF\xE0\xEF\xEA\xE0");
         EXPECT_EQ(modMain::NewRecordText(), "\xCD\xEE\xE2\xE0\xFF \xC7\xE0\xEF\xE8\xF1\xFC");
     }
-    {
-        qpmtest::ScopedEnv cp("QUELLON_CODEPAGE", "1252");
+    // Never question marks: where the code page lacks the letters, the
+    // English names stand in.
+    for (const char* codePage : {"1252", "1250"}) {
+        qpmtest::ScopedEnv cp("QUELLON_CODEPAGE", codePage);
         plat::SetAnsiCodePageForTests(0);
-        EXPECT_EQ(modMain::NewFolderText(), "????? ?????");
+        EXPECT_EQ(modMain::NewFolderText(), "New folder") << codePage;
+        EXPECT_EQ(modMain::NewRecordText(), "New record") << codePage;
     }
     plat::SetAnsiCodePageForTests(0);
 }

@@ -266,24 +266,26 @@ TEST_F(VbDialogTest, TextOutsideTheCodePageIsRefusedWithAMessage) {
     plat::SetAnsiCodePageForTests(1252);
     TestDialog dialog(log);
 
-    EXPECT_EQ(dialog.EnteredText(QString::fromUtf8("caf\u00e9 \u20ac 5")),
+    EXPECT_EQ(dialog.EnteredText(QString::fromUtf8("caf\u00e9 \u20ac 5"), "title"),
               std::optional<std::string>("caf\xE9 \x80 5"));
     EXPECT_TRUE(boxes.empty());
 
-    EXPECT_EQ(dialog.EnteredText(QString::fromUtf8("\u041c\u0438\u0440 \u041c")), std::nullopt);
+    EXPECT_EQ(dialog.EnteredText(QString::fromUtf8("\u041c\u0438\u0440 \u041c"), "title"), std::nullopt);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].style, 16);
     EXPECT_NE(boxes[0].prompt.find("code page 1252"), std::string::npos) << boxes[0].prompt;
     EXPECT_NE(boxes[0].prompt.find("U+041C U+0438 U+0440."), std::string::npos) << boxes[0].prompt;
+    EXPECT_EQ(boxes[0].prompt.rfind("The title holds characters", 0), 0u) << boxes[0].prompt;
 
     // A password's characters are never shown.
-    EXPECT_FALSE(dialog.EnteredSecret(QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c")));
+    EXPECT_FALSE(dialog.EnteredSecret(QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c"), "login"));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].prompt.find("U+"), std::string::npos) << boxes[1].prompt;
+    EXPECT_EQ(boxes[1].prompt.rfind("The login holds characters", 0), 0u) << boxes[1].prompt;
 
     // The same word is text in the Cyrillic code page.
     plat::SetAnsiCodePageForTests(1251);
-    const auto secret = dialog.EnteredSecret(QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c"));
+    const auto secret = dialog.EnteredSecret(QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c"), "login");
     ASSERT_TRUE(secret);
     EXPECT_EQ(secret->str(), "\xEF\xE0\xF0\xEE\xEB\xFC");
     plat::SetAnsiCodePageForTests(0);

@@ -16,6 +16,7 @@
 #include "app/core/modMainUsers.h"
 #include "app/dialogs/frmAddRecord.h"
 #include "app/dialogs/frmPaswGenerator.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -103,12 +104,19 @@ TEST_F(AddRecordDialog, NothingIsValidated) {
         Fill(d, "", "", "", "");
         d.cmdOk->click();
     });
+    // The fixed title is the code page's: English where the page has no
+    // Cyrillic letters, never question marks.
+    plat::SetAnsiCodePageForTests(1252);
     Add("1", [&](frmAddRecord& d) { d.cmdOk->click(); });
+    plat::SetAnsiCodePageForTests(1251);
+    Add("1", [&](frmAddRecord& d) { d.cmdOk->click(); });
+    plat::SetAnsiCodePageForTests(0);
     EXPECT_EQ(RowOf("5"), (Row{"5", "0", "2", "", "", "", "", "1key", "0|0"}));
     EXPECT_EQ(tree.At("5key").node.text, "");
     EXPECT_EQ(tree.At("5key").parent, "0key");
-    EXPECT_EQ(RowOf("6")[3], modMain::NewRecordText());
-    EXPECT_EQ(tree.At("6key").node.text, modMain::NewRecordText());
+    EXPECT_EQ(RowOf("6")[3], "New record");
+    EXPECT_EQ(tree.At("6key").node.text, "New record");
+    EXPECT_EQ(RowOf("7")[3], "\xCD\xEE\xE2\xE0\xFF \xC7\xE0\xEF\xE8\xF1\xFC");
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -130,7 +138,14 @@ TEST_F(AddRecordDialog, EveryCharacterTheCodePageHoldsIsStoredAsItsByte) {
 
 TEST_F(AddRecordDialog, ATextTheCodePageCannotHoldIsRefusedAndNothingIsLost) {
     const QString cyrillic = QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c");
-    for (const char* box : {"txtTitle", "txtLogin", "txtPasw", "txtDesc"}) {
+    // The message names the box; only the title's characters are shown.
+    const std::pair<const char*, const char*> cases[] = {
+        {"txtTitle", "The title holds"},
+        {"txtLogin", "The login holds"},
+        {"txtPasw", "The password holds"},
+        {"txtDesc", "The description holds"},
+    };
+    for (const auto& [box, named] : cases) {
         SCOPED_TRACE(box);
         boxes.clear();
         Add("1", [&](frmAddRecord& d) {
@@ -142,7 +157,10 @@ TEST_F(AddRecordDialog, ATextTheCodePageCannotHoldIsRefusedAndNothingIsLost) {
             d.cmdOk->click();
             EXPECT_TRUE(d.IsLoaded());
             ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].prompt.rfind(named, 0), 0u) << boxes[0].prompt;
             EXPECT_NE(boxes[0].prompt.find("cannot store"), std::string::npos) << boxes[0].prompt;
+            EXPECT_EQ(boxes[0].prompt.find("U+043F") != std::string::npos, std::string(box) == "txtTitle")
+                << boxes[0].prompt;
             EXPECT_EQ(RowCount(), 4);
             EXPECT_EQ(tree.nodes.count("5key"), 0u);
             d.cmdCancel->click();

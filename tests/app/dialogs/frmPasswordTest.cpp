@@ -101,12 +101,25 @@ TEST_F(PasswordDialog, AMissingTextShowsTheFailureTextAndTheDialogStillWorks) {
     EXPECT_EQ(modMain::FrmPaswResult, 1);
 }
 
+// The hint shows for the demo user only; for anyone else its row closes up,
+// so the buttons follow the caution as closely as they follow the hint.
 TEST_F(PasswordDialog, TheDemoHintShowsForTheDemoUserOnly) {
     const std::pair<const char*, bool> cases[] = {{"SampleUser", true}, {"sampleuser", false}, {"alice", false}};
+    int gapAfterHint = -1;
+    int heightWithHint = -1;
     for (const auto& [user, visible] : cases) {
         SCOPED_TRACE(user);
         Ask(user, [&](frmPassword& d) {
             EXPECT_EQ(d.lblSamplePassword->isVisible(), visible);
+            const QWidget* above = visible ? d.lblSamplePassword : d.lblCaution;
+            const int gap = d.cmdOk->geometry().top() - above->geometry().bottom();
+            if (visible) {
+                gapAfterHint = gap;
+                heightWithHint = d.height();
+            } else {
+                EXPECT_EQ(gap, gapAfterHint);
+                EXPECT_LT(d.height(), heightWithHint);
+            }
             d.cmdCancel->click();
         });
     }

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QWindow>
 #include <filesystem>
 #include <functional>
 
@@ -211,6 +212,61 @@ TEST_F(MainWindowTest, GeometryStaysTheSameFromStartToStart) {
         EXPECT_EQ(modMain::ProgConfig(18), "1200");
         EXPECT_EQ(modMain::ProgConfig(19), "1200");
     }
+}
+
+// Once the frame has come, a move of the window (the user dragging its
+// title bar, or the window manager placing it anew) leaves its size alone.
+TEST_F(MainWindowTest, MovingTheWindowKeepsItsSize) {
+    for (const char* width : {"9210", "wide"}) {
+        SCOPED_TRACE(width);
+        modMain::ProgConfig(16) = width;
+        Start();
+        QCoreApplication::processEvents();
+        const QSize size = w->size();
+        for (int step = 1; step <= 2; ++step) {
+            w->move(w->pos() + QPoint(30, 20));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(w->size(), size) << step;
+        }
+        Answer(6);
+        w->mnuFileExit_Click();
+        w.reset();
+    }
+}
+
+// A window below its minimum size is of no use: a stored size below it is
+// raised to it, and a size below it that the window system forces on the
+// window is never stored, so the next start is usable again.
+TEST_F(MainWindowTest, AGeometryBelowTheMinimumIsRaisedAndNeverStored) {
+    const QSize minimum(frmMain::kMinimumWidth, frmMain::kMinimumHeight);
+    modMain::ProgConfig(16) = "45";
+    modMain::ProgConfig(17) = "660";
+    modMain::ProgConfig(20) = "-43";
+    Start();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->size(), minimum);
+    EXPECT_EQ(w->minimumSize(), minimum);
+    EXPECT_EQ(modMain::ProgConfig(16), winopt::CStrSingle(static_cast<float>(w->frameGeometry().width() * 15)));
+    EXPECT_EQ(modMain::ProgConfig(17), winopt::CStrSingle(static_cast<float>(w->frameGeometry().height() * 15)));
+
+    w->resize(640, 480);
+    QCoreApplication::processEvents();
+    const auto options = [] {
+        std::vector<std::string> v;
+        for (long i = 16; i <= 20; ++i) v.push_back(modMain::ProgConfig(i));
+        return v;
+    };
+    const std::vector<std::string> usable = options();
+    const float treeWidth = w->TreeWidth();
+    // The window system shrinks the window past its minimum.
+    w->windowHandle()->resize(1, 19);
+    QCoreApplication::processEvents();
+    ASSERT_LT(w->width(), minimum.width());
+    EXPECT_FLOAT_EQ(w->TreeWidth(), treeWidth);
+    Answer(6);
+    w->mnuFileExit_Click();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(options(), usable);
 }
 
 // Options a person or an older program wrote badly never stop the start:

@@ -9,6 +9,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include "MainWindowFixture.h"
 #include "app/core/clsDatabase.h"
@@ -23,6 +24,24 @@ namespace guitest {
 namespace {
 
 QString Caption(QAction* a) { return a->text(); }
+
+// Counts the events of one type that reach an object.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject* watched, QEvent::Type type, int& count) : type_(type), count_(count) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* e) override {
+        if (e->type() == type_) ++count_;
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    int& count_;
+};
 
 TEST_F(MainWindowTest, EveryControlCarriesItsName) {
     QApplication::setQuitOnLastWindowClosed(true);
@@ -177,6 +196,38 @@ TEST_F(MainWindowTest, AlwaysOnTopStoresTrueOrFalseAndFollowsOptionsOneOrZero) {
     w->mnuViewOnTop->trigger();
     EXPECT_EQ(modMain::ProgConfig(6), "True");
     EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// Always on Top changes the window's place in the z-order only: the window
+// is not hidden or made anew (a window manager would place and size a new
+// one as it likes), and it keeps its size and place, as the options do.
+TEST_F(MainWindowTest, AlwaysOnTopKeepsTheWindowAndItsGeometry) {
+    Start();
+    QCoreApplication::processEvents();
+    const QWindow* handle = w->windowHandle();
+    const WId id = w->winId();
+    const QRect frame = w->frameGeometry();
+    const auto options = [] {
+        std::vector<std::string> v;
+        for (long i = 16; i <= 20; ++i) v.push_back(modMain::ProgConfig(i));
+        return v;
+    };
+    const std::vector<std::string> geometry = options();
+    int hidden = 0;
+    EventCounter hides(w.get(), QEvent::Hide, hidden);
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        w->mnuViewOnTop->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_EQ(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_EQ(w->windowHandle(), handle);
+        EXPECT_EQ(w->winId(), id);
+        EXPECT_EQ(hidden, 0);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->frameGeometry(), frame);
+        EXPECT_EQ(options(), geometry);
+    }
 }
 
 TEST_F(MainWindowTest, DeleteCurrentUserWithNobodyLoggedInOnlyTells) {

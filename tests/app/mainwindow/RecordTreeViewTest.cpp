@@ -17,6 +17,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
+#include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "platform/CodePage.h"
 #include "platform/qt/AnsiText.h"
@@ -98,6 +99,22 @@ TEST_F(TreeViewTest, StatusBarCountsTheDirectChildren) {
     ClickNode(Key(kFolder));
     std::tie(folders, records) = count(std::to_string(kFolder));
     EXPECT_EQ(Status(), "T111 " + std::to_string(folders) + ", T112 " + std::to_string(records));
+}
+
+// The counts belong to the tree they were taken from: when the tree is
+// emptied (another user logs in, the user logs out) they go with it.
+TEST_F(TreeViewTest, StatusBarCountsGoWithTheirTree) {
+    ClickNode("0key");
+    ASSERT_FALSE(Status().empty());
+    ASSERT_EQ(modMain::AddUser(modMain::UserFilePath("Other"), "Other", trace::Secret("other-pass-2")),
+              modMain::kUserCreated);
+    ASSERT_FALSE(modMain::FullUserLoad("Other", Md5Text("other-pass-2")).has_value());
+    EXPECT_EQ(modMain::CurUser, "Other");
+    EXPECT_EQ(Status(), "");
+    ClickNode("0key");
+    EXPECT_EQ(Status(), "T111 0, T112 0");
+    modMain::UnloadUser();
+    EXPECT_EQ(Status(), "");
 }
 
 // Each copy command puts its field of the shown record on the clipboard,
@@ -290,19 +307,22 @@ TEST_F(TreeViewTest, ANameOutsideTheCodePageIsRefused) {
     EXPECT_EQ(RowField(kRecord, "Title"), before);
     EXPECT_EQ(RecordTree::Text(Node(Key(kRecord))), before);
     ASSERT_FALSE(boxes.empty());
-    EXPECT_NE(boxes.back().prompt.find("cannot be stored"), std::string::npos);
+    // The characters are named by their code points, never shown as "?".
+    EXPECT_EQ(boxes.back().prompt.rfind("The name holds characters", 0), 0u) << boxes.back().prompt;
+    EXPECT_NE(boxes.back().prompt.find("code page 1252): U+041F U+043E U+0447 U+0442 U+0430."), std::string::npos)
+        << boxes.back().prompt;
     plat::SetAnsiCodePageForTests(0);
 }
 
 // The new folder's fixed name follows the code page: Cyrillic where the code
-// page has it, "?" for each letter where it does not; the tree shows what is
-// stored.
+// page has it, English where it does not (never question marks); the tree
+// shows what is stored.
 TEST_F(TreeViewTest, NewFolderNameFollowsTheCodePage) {
     struct Case {
         int codePage;
         QString shown;
     };
-    for (const Case& c : {Case{1251, QStringLiteral("Новая папка")}, Case{1252, QStringLiteral("????? ?????")}}) {
+    for (const Case& c : {Case{1251, QStringLiteral("Новая папка")}, Case{1252, QStringLiteral("New folder")}}) {
         qpmtest::ScopedEnv cp("QUELLON_CODEPAGE", std::to_string(c.codePage));
         plat::SetAnsiCodePageForTests(c.codePage);
         ClickNode("0key");
@@ -310,7 +330,7 @@ TEST_F(TreeViewTest, NewFolderNameFollowsTheCodePage) {
         QTreeWidgetItem* added = w->trvDatabase->SelectedItem();
         EndLabelEdit(Qt::Key_Escape);
         EXPECT_EQ(added->text(0), c.shown) << c.codePage;
-        EXPECT_EQ(RowField(RecordTree::Number(added), "Title"), qtplat::QStringToAnsiLossy(c.shown)) << c.codePage;
+        EXPECT_EQ(RowField(RecordTree::Number(added), "Title"), qtplat::QStringToAnsi(c.shown)) << c.codePage;
     }
     plat::SetAnsiCodePageForTests(0);
 }

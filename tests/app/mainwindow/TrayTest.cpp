@@ -56,7 +56,9 @@ TEST_F(TrayTest, TheIconComesWithItsMenuTipAndIconAndGoesWithItsWindow) {
     EXPECT_TRUE(modMain::DoUnloadTIcon);
     EXPECT_EQ(Captions(tray), (Strings{"T123", "T124", "T125", "T126", "T141", "-", "T127"}));
     EXPECT_EQ(Keys(tray), (Strings{"Show", "GenPassword", "SaveDB", "SelectUser", "UnloadUser", "", "Exit"}));
+    // A separator is a line only: its caption "-" is not painted as text.
     EXPECT_TRUE(Item(5)->isSeparator());
+    EXPECT_TRUE(Item(5)->text().isEmpty());
     EXPECT_EQ(tray.DefaultMenuIndex(), 0);
     EXPECT_EQ(tray.mnuPopup->defaultAction(), Item(0));
     EXPECT_EQ(tray.ToolTip(), "Quellon Password Manager");
@@ -257,6 +259,15 @@ TEST_F(TrayTest, MenuItemsAreAddedRemovedEnabledAndMadeDefault) {
     tray->MenuClick = [&](std::int32_t i, const std::string& key) { clicks.emplace_back(i, key); };
     tray->mnuSysTray[3]->trigger();
     EXPECT_EQ(clicks, (std::vector<std::pair<std::int32_t, std::string>>{{3, "kD"}}));
+
+    // A separator that moves down stays a separator without a text.
+    auto other = std::make_unique<frmSysTray>(nullptr);
+    for (const char* c : {"A", "B", "-", "C"}) other->AddMenuItem(c, c, false);
+    other->RemoveMenuItem(1);
+    EXPECT_EQ(Captions(*other), (Strings{"A", "-", "C"}));
+    EXPECT_TRUE(other->mnuSysTray[1]->isSeparator());
+    EXPECT_TRUE(other->mnuSysTray[1]->text().isEmpty());
+    EXPECT_FALSE(other->mnuSysTray[2]->isSeparator());
 
     // A tip longer than the desktop takes is cut.
     tray->ToolTip(std::string(200, 'x'));
