@@ -168,9 +168,9 @@ find_window() {
 }
 
 # Waits for a visible window of the program whose title matches the
-# regular expression and prints its id; fails after $2 seconds (default 20).
+# regular expression and prints its id; fails after $2 seconds (default 30).
 wait_window() {
-    local name=$1 timeout=${2:-20} id
+    local name=$1 timeout=${2:-30} id
     local deadline=$((SECONDS + timeout))
     while :; do
         program_running || fail "the program ended while a window \"$name\" was awaited"
@@ -183,7 +183,7 @@ wait_window() {
 
 # Waits until no visible window of the program matches.
 wait_window_gone() {
-    local name=$1 timeout=${2:-20}
+    local name=$1 timeout=${2:-30}
     wait_for "$timeout" window_absent "$name" || fail "the window \"$name\" is still open after $timeout s"
 }
 
@@ -195,7 +195,7 @@ MESSAGE_TITLE='^QuellonPasswordMngr$'
 focus() {
     xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
     # The window manager hands over the focus asynchronously.
-    wait_for 5 focused "$1" || fail "window $1 did not get the keyboard focus"
+    wait_for 10 focused "$1" || fail "window $1 did not get the keyboard focus"
 }
 
 focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
@@ -280,7 +280,7 @@ selection_band() {
 # After a login the root row is selected: its band gives the tree's first
 # row and the row height, from which every row is found.
 wait_tree_shown() {
-    wait_for 10 selection_band || fail "the main window shows no tree with its root selected"
+    wait_for 20 selection_band || fail "the main window shows no tree with its root selected"
     TREE_TOP=$ROW_TOP
 }
 
@@ -354,4 +354,25 @@ window_shot() {
     geometry=$(xwininfo -id "$frame" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
         /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
     import -window root -crop "$geometry" +repage "$2"
+}
+
+# ---- the window's state ----
+
+# The ICCCM state the window manager gives a client: Normal, Iconic
+# (minimised) or Withdrawn (hidden); "" when the window has none.
+wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | awk '/window state:/ {print $3}'; }
+
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# ---- the inactivity lock ----
+
+# The lock comes after more than the lock time (option 11, whole minutes)
+# without input to the program. The program's clock is its own monotonic
+# one, which no outside tool can move forward without faking the program's
+# every timer too, so this waits out the real minute: no input may reach the
+# display meanwhile. Prints nothing; fails when $1 (a test) is not true
+# within the time.
+await_lock() {
+    local test=$1 minutes=$2
+    wait_for $((minutes * 60 + 30)) "$test" || fail "no lock within $((minutes * 60 + 30)) s of no input (lock time $minutes min)"
 }
