@@ -298,19 +298,25 @@ clipboard() { xclip -selection clipboard -o 2>/dev/null; }
 
 # Copies a field of the record shown in the value box through its popup
 # menu: $1 is the item's place in the menu (1 password, 2 login, 3 title, 4
-# description). Prints what the clipboard then holds.
+# description). Prints what the clipboard then holds. The clipboard holds a
+# mark before, so the copy is seen when it lands, and a copy that never comes
+# is told from one of an empty field.
 VALUE_X=400
 VALUE_Y=200
+CLIPBOARD_MARK='(nothing copied yet)'
 copy_from_value_box() {
-    local before
+    printf '%s' "$CLIPBOARD_MARK" | xclip -selection clipboard -i
+    wait_for 5 clipboard_holds "$CLIPBOARD_MARK" || fail "xclip could not put a mark on the clipboard"
     xdotool mousemove --window "$MAIN" "$VALUE_X" "$VALUE_Y" click 3
     wait_for 5 popup_open || fail "the value box's popup menu did not open"
     local i
     for ((i = 0; i < $1; i++)); do keys Down; done
     keys Return
-    sleep 0.3
+    wait_for 5 clipboard_changed || fail "item $1 of the value box's popup menu put nothing on the clipboard"
     clipboard
 }
+
+clipboard_changed() { ! clipboard_holds "$CLIPBOARD_MARK"; }
 
 # A popup menu of the program is open (an override-redirect window).
 popup_open() {
