@@ -19,14 +19,20 @@ toggle_on_top() {
 }
 
 # The window may be made anew for the flag: it is looked up again, and its
-# size is taken once the window manager has placed it.
+# size is awaited while the window manager places it.
 check_size() {
     MAIN=$(wait_window "^$MAIN_TITLE\$")
-    sleep 0.5
+    if ! wait_for 5 same_size; then
+        local w h
+        read -r w h _ <<<"$(client_geometry "$MAIN")"
+        fail "with Always on Top $1 the main window is ${w}x$h; it was ${width}x$height before"
+    fi
+}
+
+same_size() {
     local w h
     read -r w h _ <<<"$(client_geometry "$MAIN")"
-    [ "$w" = "$width" ] && [ "$h" = "$height" ] ||
-        fail "with Always on Top $1 the main window is ${w}x$h; it was ${width}x$height before"
+    [ "$w" = "$width" ] && [ "$h" = "$height" ]
 }
 
 above() { xprop -id "$MAIN" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }
