@@ -205,6 +205,7 @@ focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 # a spare key for each one, and the program may read the key after the map
 # was put back, which drops letters. Those texts go in with paste_text.
 type_text() { xdotool type --delay 25 -- "$1"; }
+keys() { xdotool key --delay 40 "$@"; }
 
 # Pastes a text into the focused box through the clipboard (Ctrl+V).
 paste_text() {
@@ -214,7 +215,6 @@ paste_text() {
 }
 
 clipboard_holds() { [ "$(clipboard)" = "$1" ]; }
-keys() { xdotool key --delay 40 "$@"; }
 
 # Answers the password prompt: waits for it, types the password, Enter.
 answer_password() {
@@ -380,5 +380,6 @@ viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 # within the time.
 await_lock() {
     local test=$1 minutes=$2
-    wait_for $((minutes * 60 + 30)) "$test" || fail "no lock within $((minutes * 60 + 30)) s of no input (lock time $minutes min)"
+    local limit=$((minutes * 60 + 30))
+    wait_for "$limit" "$test" || fail "no lock within $limit s without input (lock time $minutes min)"
 }
