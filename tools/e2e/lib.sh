@@ -192,8 +192,11 @@ window_absent() { [ -z "$(find_window "$1")" ]; }
 # Message boxes have no title of their own: they show the program's name.
 MESSAGE_TITLE='^QuellonPasswordMngr$'
 
+# Gives a window the keyboard focus. xdotool's --sync waits without a limit
+# of its own, so each try is bounded.
 focus() {
-    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
+    timeout 5 xdotool windowactivate --sync "$1" 2>/dev/null ||
+        timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true
     # The window manager hands over the focus asynchronously.
     wait_for 10 focused "$1" || fail "window $1 did not get the keyboard focus"
 }
@@ -294,7 +297,8 @@ click_row() {
 
 # ---- the clipboard and the stored file ----
 
-clipboard() { xclip -selection clipboard -o 2>/dev/null; }
+# What the clipboard holds; bounded, since reading it waits on its owner.
+clipboard() { timeout 5 xclip -selection clipboard -o 2>/dev/null; }
 
 # Copies a field of the record shown in the value box through its popup
 # menu: $1 is the item's place in the menu (1 password, 2 login, 3 title, 4
