@@ -290,6 +290,16 @@ wait_tree_shown() {
 # The window y of the middle of visible row $1 (0 = the root).
 row_y() { echo $((TREE_TOP + ROW_H * $1 + ROW_H / 2)); }
 
+# True when the tree's rows (the first seven, left of the selection column)
+# are blank: no node text, icon or selection.
+tree_blank() {
+    local img=$OUT/.tree.png mean
+    import -window "$MAIN" "$img" 2>/dev/null || return 1
+    mean=$(convert "$img" -crop "$((TREE_X - 20))x$((ROW_H * 7))+20+$TREE_TOP" +repage -colorspace Gray \
+        -format '%[fx:mean]' info: 2>/dev/null)
+    [ "$mean" = 1 ]
+}
+
 click_row() {
     xdotool mousemove --window "$MAIN" "$TREE_X" "$(row_y "$1")" click 1
     sleep 0.2
