@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build with its tests and an
-# end-to-end run of the program on a virtual display, then a second build
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then the libFuzzer
-# targets for a bounded time. Exits non-zero on any failure.
+# Builds everything and runs every test: a normal build with its tests and the
+# end-to-end scenarios of the real program on virtual displays, then a second
+# build under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# libFuzzer targets for a bounded time. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-qpm_need_packages "${QPM_BUILD_PACKAGES[@]}" "${QPM_SCREENSHOT_PACKAGES[@]}" "${QPM_FUZZ_PACKAGES[@]}"
+qpm_need_packages "${QPM_BUILD_PACKAGES[@]}" "${QPM_E2E_PACKAGES[@]}" "${QPM_FUZZ_PACKAGES[@]}"
 
 jobs=$(nproc)
 
@@ -15,8 +15,8 @@ cmake -S . -B build -G Ninja
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
 
-echo "== The program end to end: log in to the sample user on a virtual display =="
-tools/screenshot.sh build/screenshot/main.png
+echo "== The program end to end: scenarios on virtual displays (tools/e2e) =="
+tools/e2e/run.sh
 
 echo "== Sanitizer build (ASan + UBSan) =="
 cmake -S . -B build-asan -G Ninja -DQPM_SANITIZE=ON -DQPM_BUILD_BENCH=OFF

@@ -20,8 +20,10 @@ qpm_need_packages() {
 }
 
 QPM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev zlib1g libgtest-dev libgmock-dev libbenchmark-dev libssl-dev)
-# The screenshot step of test.sh and the crash drills: a virtual X display,
-# input, window properties and a grab.
-QPM_SCREENSHOT_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick)
+# The end-to-end step of test.sh (tools/e2e) and the crash drills: virtual X
+# displays, a window manager and a tray host to run the program under,
+# synthetic input, the clipboard, window properties, and screenshots with their
+# pixel checks.
+QPM_E2E_PACKAGES=(xvfb openbox trayer xdotool xclip x11-utils imagemagick fonts-dejavu-core)
 # The fuzz step of test.sh: clang and its libFuzzer and sanitizer runtimes.
 QPM_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

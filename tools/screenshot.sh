@@ -1,30 +1,15 @@
 #!/usr/bin/env bash
-# Starts the real program as a newcomer would, on a virtual X display, with
-# its home, XDG folders, registry and system folder under build/screenshot/:
-# installs the library with Register, answers the start's password prompt for
-# the sample user and saves a screenshot of the main window.
+# The README's picture of the main window: runs the end-to-end scenario
+# login-copy (a newcomer's start on a virtual display: the sample user's
+# password at the prompt, a record shown) and copies its picture of the main
+# window, cropped to the window and its frame.
 #
-#   tools/screenshot.sh [output.png]     (default build/screenshot/main.png)
+#   tools/screenshot.sh [output.png]     (default docs/screenshot.png)
 #
-# Needs a built program folder (build/bin) and the packages xvfb, xauth,
-# xdotool and imagemagick (test.sh installs them). Exits non-zero when the
-# program does not come up or the login does not reach the main window.
+# Needs the normal build and the packages of QPM_E2E_PACKAGES (tools/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=$(realpath -m "${1:-build/screenshot/main.png}")
-root=$PWD/build/screenshot
-bin=$PWD/build/bin
-
-rm -rf "$root/home" "$root/runtime" "$root/system" "$root/registry"
-mkdir -p "$root/home" "$root/runtime" "$root/system" "$root/registry" "$(dirname "$out")"
-chmod 700 "$root/runtime"
-export HOME=$root/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_RUNTIME_DIR=$root/runtime
-export QUELLON_SYSTEM_DIR=$root/system QUELLON_REGISTRY_ROOT=$root/registry
-export LANG=C.UTF-8 QT_QPA_PLATFORM=xcb
-unset QUELLON_CODEPAGE
-
-"$bin/Register"
-xvfb-run -a -s "-screen 0 1100x760x24" "$PWD/tools/screenshot-session.sh" "$bin/QuellonPasswordMngr" "$out" \
-    "$root/program.log"
+out=$(realpath -m "${1:-docs/screenshot.png}")
+tools/e2e/run.sh login-copy
+cp build/e2e/login-copy/main-window.png "$out"
 echo "Screenshot: $out"
