@@ -21,6 +21,12 @@ constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
 
+// A stored colour value (red in the low byte, then green, blue).
+QColor ColourOf(std::int32_t colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
 // The tree control's own error numbers.
 constexpr long kErrKeyNotUnique = 35602;
 constexpr long kErrNoSuchElement = 35601;
@@ -74,23 +80,50 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
 
 void RecordTree::SetImageList(const ImageList* images) {
     images_ = images;
+    pictures_.clear();
     for (auto& [key, node] : byKey_) SetImage(node, Image(node));
 }
 
-QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
-                                     const std::string& text, const std::string& image) {
+QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
     if (byKey_.count(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
-    QTreeWidgetItem* relative = nullptr;
-    if (!relativeKey.empty()) {
-        relative = Find(relativeKey);
-        if (!relative) throw vb::VbError(kErrNoSuchElement, "Element not found");
-    }
     auto* node = new QTreeWidgetItem;
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     node->setData(0, kKeyRole, QString::fromStdString(key));
     SetText(node, text);
     SetImage(node, image);
+    return node;
+}
 
+QTreeWidgetItem* RecordTree::Relative(const std::string& relativeKey) const {
+    if (relativeKey.empty()) return nullptr;
+    QTreeWidgetItem* relative = Find(relativeKey);
+    if (!relative) throw vb::VbError(kErrNoSuchElement, "Element not found");
+    return relative;
+}
+
+QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
+                                     const std::string& text, const std::string& image) {
+    QTreeWidgetItem* relative = Relative(relativeKey);
+    QTreeWidgetItem* node = NewNode(key, text, image);
+    Insert(node, relative, relationship);
+    byKey_.emplace(key, node);
+    return node;
+}
+
+QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const TreeNode& n) {
+    QTreeWidgetItem* parent = Relative(parentKey);
+    QTreeWidgetItem* node = NewNode(n.key, n.text, n.image);
+    // Everything is set while the node is outside the tree, where a change
+    // tells the view nothing.
+    node->setData(0, kTagRole, SharedTag(n.tag));
+    node->setForeground(0, BrushOf(n.colour));
+    node->setFont(0, FontOf(n.bold));
+    Insert(node, parent, parent ? tvwChild : tvwLast);
+    byKey_.emplace(n.key, node);
+    return node;
+}
+
+void RecordTree::Insert(QTreeWidgetItem* node, QTreeWidgetItem* relative, Relationship relationship) {
     if (!relative) {
         if (relationship == tvwFirst)
             insertTopLevelItem(0, node);
@@ -116,8 +149,40 @@ QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationshi
                 break;
         }
     }
-    byKey_.emplace(key, node);
-    return node;
+}
+
+const RecordTree::Picture& RecordTree::PictureOf(const std::string& image) {
+    auto [it, added] = pictures_.try_emplace(image);
+    if (added) {
+        it->second.key = QString::fromStdString(image);
+        if (images_) it->second.icon = images_->Icon(image);
+    }
+    return it->second;
+}
+
+const QVariant& RecordTree::SharedTag(const std::string& tag) {
+    auto [it, added] = tags_.try_emplace(tag);
+    if (added) it->second = QString::fromStdString(tag);
+    return it->second;
+}
+
+const QBrush& RecordTree::BrushOf(std::int32_t colour) {
+    auto [it, added] = brushes_.try_emplace(colour);
+    if (added) it->second = QBrush(ColourOf(colour));
+    return it->second;
+}
+
+const QFont& RecordTree::FontOf(bool bold) {
+    // The fonts SetBold gives a new node, made again when the default
+    // font has changed.
+    if (const QFont base; base != fontBase_ || fonts_[0] == fonts_[1]) {
+        fontBase_ = base;
+        fonts_[0] = base;
+        fonts_[0].setBold(false);
+        fonts_[1] = base;
+        fonts_[1].setBold(true);
+    }
+    return fonts_[bold ? 1 : 0];
 }
 
 void RecordTree::Forget(QTreeWidgetItem* node) {
@@ -200,8 +265,9 @@ std::string RecordTree::Image(const QTreeWidgetItem* node) const {
 }
 
 void RecordTree::SetImage(QTreeWidgetItem* node, const std::string& image) {
-    node->setData(0, kImageRole, QString::fromStdString(image));
-    node->setIcon(0, images_ ? images_->Icon(image) : QIcon());
+    const Picture& picture = PictureOf(image);
+    node->setData(0, kImageRole, picture.key);
+    node->setIcon(0, picture.icon);
 }
 
 bool RecordTree::Bold(const QTreeWidgetItem* node) { return node->font(0).bold(); }
@@ -213,8 +279,7 @@ void RecordTree::SetBold(QTreeWidgetItem* node, bool bold) {
 }
 
 void RecordTree::SetForeColor(QTreeWidgetItem* node, std::int32_t colour) {
-    const auto c = static_cast<std::uint32_t>(colour);
-    node->setForeground(0, QBrush(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)));
+    node->setForeground(0, QBrush(ColourOf(colour)));
 }
 
 QTreeWidgetItem* RecordTree::SelectedItem() const { return currentItem(); }

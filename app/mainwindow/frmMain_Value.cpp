@@ -99,11 +99,7 @@ TRACE_BOUNDARY
 void frmMain::ClearTree() { trvDatabase->ClearNodes(); }
 
 void frmMain::AddTreeNode(const std::string& parentKey, const TreeNode& node) {
-    QTreeWidgetItem* item = trvDatabase->AddNode(
-        parentKey, parentKey.empty() ? RecordTree::tvwLast : RecordTree::tvwChild, node.key, node.text, node.image);
-    RecordTree::SetTag(item, node.tag);
-    RecordTree::SetForeColor(item, node.colour);
-    RecordTree::SetBold(item, node.bold);
+    trvDatabase->AddTreeNode(parentKey, node);
 }
 
 void frmMain::ExpandTreeNode(const std::string& key) {
