@@ -85,12 +85,21 @@ void RecordTree::SetImageList(const ImageList* images) {
 }
 
 QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
-    if (byKey_.count(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    // One look-up both refuses a key in use and enters the new one.
+    auto [entry, added] = byKey_.try_emplace(key, nullptr);
+    if (!added) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
     auto* node = new QTreeWidgetItem;
-    node->setFlags(node->flags() | Qt::ItemIsEditable);
-    node->setData(0, kKeyRole, QString::fromStdString(key));
-    SetText(node, text);
-    SetImage(node, image);
+    try {
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+        node->setData(0, kKeyRole, QString::fromStdString(key));
+        SetText(node, text);
+        SetImage(node, image);
+    } catch (...) {
+        byKey_.erase(entry);
+        delete node;
+        throw;
+    }
+    entry->second = node;
     return node;
 }
 
@@ -103,15 +112,20 @@ QTreeWidgetItem* RecordTree::Relative(const std::string& relativeKey) const {
 
 QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
                                      const std::string& text, const std::string& image) {
+    EndFill();  // a node placed beside another needs the tree as it is shown
     QTreeWidgetItem* relative = Relative(relativeKey);
     QTreeWidgetItem* node = NewNode(key, text, image);
     Insert(node, relative, relationship);
-    byKey_.emplace(key, node);
     return node;
 }
 
 QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const TreeNode& n) {
-    QTreeWidgetItem* parent = Relative(parentKey);
+    // The core adds a node's children one after another.
+    if (parentKey != lastParentKey_ || !lastParent_) {
+        lastParent_ = Relative(parentKey);
+        lastParentKey_ = parentKey;
+    }
+    QTreeWidgetItem* parent = lastParent_;
     QTreeWidgetItem* node = NewNode(n.key, n.text, n.image);
     // Everything is set while the node is outside the tree, where a change
     // tells the view nothing.
@@ -119,11 +133,23 @@ QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const Tre
     node->setForeground(0, BrushOf(n.colour));
     node->setFont(0, FontOf(n.bold));
     Insert(node, parent, parent ? tvwChild : tvwLast);
-    byKey_.emplace(n.key, node);
     return node;
 }
 
+void RecordTree::BeginFill() { filling_ = true; }
+
+void RecordTree::EndFill() noexcept {
+    filling_ = false;
+    if (held_.isEmpty()) return;
+    addTopLevelItems(held_);
+    held_.clear();
+}
+
 void RecordTree::Insert(QTreeWidgetItem* node, QTreeWidgetItem* relative, Relationship relationship) {
+    if (!relative && filling_) {
+        held_.append(node);
+        return;
+    }
     if (!relative) {
         if (relationship == tvwFirst)
             insertTopLevelItem(0, node);
@@ -189,12 +215,14 @@ void RecordTree::Forget(QTreeWidgetItem* node) {
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
     const std::string key = Key(node);
     byKey_.erase(key);
+    if (node == lastParent_) lastParent_ = nullptr;
     if (key == dropHighlight_) dropHighlight_.clear();
 }
 
 void RecordTree::RemoveNode(const std::string& key) {
     QTreeWidgetItem* node = Find(key);
     if (!node) return;
+    EndFill();
     Forget(node);
     delete node;
 }
@@ -215,6 +243,7 @@ void CollectExpanded(QTreeWidgetItem* node, std::vector<QTreeWidgetItem*>& open)
 }  // namespace
 
 bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKey) {
+    EndFill();
     QTreeWidgetItem* node = Find(key);
     QTreeWidgetItem* newParent = Find(newParentKey);
     if (!node || !newParent || newParent == node || IsBelow(newParent, node)) return false;
@@ -230,7 +259,10 @@ bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKe
 
 void RecordTree::ClearNodes() {
     byKey_.clear();
+    lastParent_ = nullptr;
     dropHighlight_.clear();
+    qDeleteAll(held_);
+    held_.clear();
     clear();
 }
 

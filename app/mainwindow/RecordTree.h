@@ -40,6 +40,13 @@ public:
     // picture, tag, colour, bold) as the last child of parentKey, or as a
     // top-level node when parentKey is empty. Errors as AddNode.
     QTreeWidgetItem* AddTreeNode(const std::string& parentKey, const TreeNode& node);
+    // Between BeginFill and EndFill the top-level nodes AddTreeNode adds wait
+    // outside the tree, so their subtrees are built without the view hearing
+    // of each node; EndFill puts them in, in the order they were added. Find
+    // and the node data work on them meanwhile; AddNode, RemoveNode and
+    // MoveNode end the fill first.
+    void BeginFill();
+    void EndFill() noexcept;
     // Removes the node with its subtree; nothing when the key is not there.
     void RemoveNode(const std::string& key);
     // Moves the node with its subtree to the end of newParent's children,
@@ -131,8 +138,8 @@ protected:
 
 private:
     friend class RecordTreeDelegate;
-    // A new node with its key, text and picture, not yet in the tree;
-    // raises the error of a key already in use.
+    // A new node with its key, text and picture, entered under its key but
+    // not yet in the tree; raises the error of a key already in use.
     QTreeWidgetItem* NewNode(const std::string& key, const std::string& text, const std::string& image);
     // The node of relativeKey (nullptr for ""); raises the error of a key
     // that is not there.
@@ -157,6 +164,10 @@ private:
 
     const ImageList* images_ = nullptr;
     std::unordered_map<std::string, QTreeWidgetItem*> byKey_;
+    QTreeWidgetItem* lastParent_ = nullptr;  // the node of lastParentKey_, or none
+    std::string lastParentKey_;
+    bool filling_ = false;
+    QList<QTreeWidgetItem*> held_;  // top-level nodes added while filling
     std::unordered_map<std::string, Picture> pictures_;
     std::unordered_map<std::string, QVariant> tags_;
     std::unordered_map<std::int32_t, QBrush> brushes_;

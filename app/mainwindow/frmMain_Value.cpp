@@ -102,6 +102,10 @@ void frmMain::AddTreeNode(const std::string& parentKey, const TreeNode& node) {
     trvDatabase->AddTreeNode(parentKey, node);
 }
 
+void frmMain::BeginTreeFill() { trvDatabase->BeginFill(); }
+
+void frmMain::EndTreeFill() noexcept { trvDatabase->EndFill(); }
+
 void frmMain::ExpandTreeNode(const std::string& key) {
     if (QTreeWidgetItem* item = trvDatabase->Find(key)) item->setExpanded(true);
 }
