@@ -31,6 +31,48 @@ QColor ColourOf(std::int32_t colour) {
 constexpr long kErrKeyNotUnique = 35602;
 constexpr long kErrNoSuchElement = 35601;
 
+// A node keeps what a record node shows besides its text in members of its
+// own: the item's general list of role values costs a growing array per
+// node, several times the size of these few values (which are mostly
+// shared between nodes).
+class RecordTreeItem : public QTreeWidgetItem {
+public:
+    QVariant data(int column, int role) const override {
+        if (const QVariant* own = column == 0 ? Own(role) : nullptr) return *own;
+        return QTreeWidgetItem::data(column, role);
+    }
+    void setData(int column, int role, const QVariant& value) override {
+        QVariant* own = column == 0 ? Own(role) : nullptr;
+        if (!own) return QTreeWidgetItem::setData(column, role, value);
+        if (own->isValid() == value.isValid() && *own == value) return;
+        *own = value;
+        emitDataChanged();
+    }
+
+private:
+    QVariant* Own(int role) {
+        switch (role) {
+            case kKeyRole:
+                return &key_;
+            case kTagRole:
+                return &tag_;
+            case kImageRole:
+                return &image_;
+            case Qt::DecorationRole:
+                return &icon_;
+            case Qt::ForegroundRole:
+                return &foreground_;
+            case Qt::FontRole:
+                return &font_;
+            default:
+                return nullptr;
+        }
+    }
+    const QVariant* Own(int role) const { return const_cast<RecordTreeItem*>(this)->Own(role); }
+
+    QVariant key_, tag_, image_, icon_, foreground_, font_;
+};
+
 }  // namespace
 
 // Paints the drop highlight and hands a finished label edit to the tree,
@@ -88,7 +130,7 @@ QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& 
     // One look-up both refuses a key in use and enters the new one.
     auto [entry, added] = byKey_.try_emplace(key, nullptr);
     if (!added) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
-    auto* node = new QTreeWidgetItem;
+    auto* node = new RecordTreeItem;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
         node->setData(0, kKeyRole, QString::fromStdString(key));
