@@ -36,6 +36,10 @@ public:
     // top-level node when `parentKey` is empty. The parent is always a node
     // added before; the key is new.
     virtual void AddTreeNode(const std::string& parentKey, const TreeNode& node) = 0;
+    // A whole tree is coming: between these two calls only AddTreeNode
+    // comes, and the window may keep the nodes out of sight until the end.
+    virtual void BeginTreeFill() {}
+    virtual void EndTreeFill() noexcept {}
     virtual void ExpandTreeNode(const std::string& key) = 0;
     // Makes the node keyed `key` the selected one.
     virtual void SelectTreeNode(const std::string& key) = 0;

@@ -2,8 +2,12 @@
 
 #include <sys/random.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "VEDataBase/Types.h"
 #include "app/core/CoreView.h"
@@ -12,6 +16,7 @@
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
 #include "app/trace/Trace.h"
+#include "platform/CodePage.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
 
@@ -116,20 +121,80 @@ void GetStatBarData(clsDatabase& pDB, const std::string& IndNum, std::int32_t& N
 
 namespace {
 
+// Whether `value` holds `needle`, letter case ignored unless caseSens (then
+// `needle` is upper-cased already): the library's rule, without an
+// upper-cased copy of each value.
+bool Holds(std::string_view value, std::string_view needle, bool caseSens, const plat::CodePage& cp) {
+    if (caseSens) return value.find(needle) != std::string_view::npos;
+    if (needle.size() > value.size()) return false;
+    const std::size_t last = value.size() - needle.size();
+    for (std::size_t i = 0; i <= last; ++i) {
+        std::size_t j = 0;
+        while (j < needle.size() &&
+               cp.UpperByte(static_cast<unsigned char>(value[i + j])) == static_cast<unsigned char>(needle[j]))
+            ++j;
+        if (j == needle.size()) return true;
+    }
+    return false;
+}
+
+// The search of one pass, row by row with every searched column of a row
+// read together, in place: the lowest row from Start (at least 1) whose
+// value in one of `columns` (0-based) holds SText, or 0. Nothing when a row
+// the library's column-by-column search would reach lacks a searched column,
+// or the table has fewer rows than it counts: the library then answers, with
+// the error it raises for such a row.
+std::optional<std::int32_t> ScanRows(const vedb::Table& t, const std::vector<std::size_t>& columns,
+                                     const std::string& SText, std::int32_t Start, bool CaseSens) {
+    if (Start > t.RecNum) return 0;
+    const auto first = static_cast<std::size_t>(Start) - 1;
+    const auto end = static_cast<std::size_t>(t.RecNum);
+    if (end > t.Records.size()) return std::nullopt;
+    const std::size_t need = *std::max_element(columns.begin(), columns.end()) + 1;
+    const plat::CodePage& cp = plat::AnsiCodePage();
+    const std::string needle = CaseSens ? SText : cp.UCase(SText);
+    for (std::size_t r = first; r < end; ++r) {
+        const auto& fields = t.Records[r].fields;
+        if (fields.size() < need) return std::nullopt;
+        for (std::size_t c : columns) {
+            const std::string& value = fields[c];
+            // An empty text is found in any value that is not empty.
+            if (value.empty() || !Holds(value, needle, CaseSens, cp)) continue;
+            // The library's search would go on past this row in the other
+            // columns: the rows it would reach must have them too.
+            for (std::size_t later = r + 1; later < end; ++later)
+                if (t.Records[later].fields.size() < need) return std::nullopt;
+            return static_cast<std::int32_t>(r + 1);
+        }
+    }
+    return 0;
+}
+
 // One pass of the search from Start: the lowest matching row, or 0.
 std::int32_t FindFrom(const std::string& SText, std::int32_t STblNum, std::int32_t SFNum, std::int32_t& Start,
                       clsDatabase& pDB, bool SearchAll, bool CaseSens, const vedb::Head& head) {
     const auto columns = static_cast<std::int32_t>(head.fields.size());
+    std::vector<std::size_t> searched;
     if (!SearchAll) {
         // A column the table does not have matches nothing.
         if (SFNum < 1 || SFNum > columns) return 0;
-        return pDB.FindRecord(STblNum, SFNum, SText, Start, CaseSens);
+        searched.push_back(static_cast<std::size_t>(SFNum - 1));
+    } else {
+        for (std::int32_t i = 1; i <= columns; ++i)
+            if (!(head.fields[static_cast<std::size_t>(i - 1)].flags & kInternalColumn))
+                searched.push_back(static_cast<std::size_t>(i - 1));
+        if (searched.empty()) return 0;
     }
+    if (Start < 1) Start = 1;
+    if (const vedb::Table* table = pDB.ReadTable(STblNum)) {
+        if (const auto row = ScanRows(*table, searched, SText, Start, CaseSens)) return *row;
+    }
+    // The library's own search, a column at a time.
+    if (!SearchAll) return pDB.FindRecord(STblNum, SFNum, SText, Start, CaseSens);
     const std::int32_t none = pDB.GetTblRecNum(STblNum) + 1;
     std::int32_t best = none;
-    for (std::int32_t i = 1; i <= columns; ++i) {
-        if (head.fields[static_cast<std::size_t>(i - 1)].flags & kInternalColumn) continue;
-        std::int32_t r = pDB.FindRecord(STblNum, i, SText, Start, CaseSens);
+    for (std::size_t c : searched) {
+        std::int32_t r = pDB.FindRecord(STblNum, static_cast<std::int32_t>(c + 1), SText, Start, CaseSens);
         if (Start <= r && r < best) best = r;
     }
     return best == none ? 0 : best;

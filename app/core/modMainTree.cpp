@@ -450,8 +450,16 @@ void ShowUsDBInTreeView(clsDatabase& UsDB, CoreView& pTrView) {
     root.key = kRootKey;
     root.text = UsDB.Tag();
     root.image = kRootImage;
-    pTrView.AddTreeNode({}, root);
-    LoadUsDBInTreeViewNode(UsDB, pTrView, root.key, 0);
+    {
+        // The window shows the nodes it has, whatever stops the build.
+        struct Fill {
+            CoreView& view;
+            explicit Fill(CoreView& v) : view(v) { view.BeginTreeFill(); }
+            ~Fill() { view.EndTreeFill(); }
+        } fill(pTrView);
+        pTrView.AddTreeNode({}, root);
+        LoadUsDBInTreeViewNode(UsDB, pTrView, root.key, 0);
+    }
     pTrView.ExpandTreeNode(root.key);
 }
 

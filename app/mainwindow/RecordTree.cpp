@@ -21,9 +21,57 @@ constexpr int kKeyRole = Qt::UserRole;
 constexpr int kTagRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
 
+// A stored colour value (red in the low byte, then green, blue).
+QColor ColourOf(std::int32_t colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
 // The tree control's own error numbers.
 constexpr long kErrKeyNotUnique = 35602;
 constexpr long kErrNoSuchElement = 35601;
+
+// A node keeps what a record node shows besides its text in members of its
+// own: the item's general list of role values costs a growing array per
+// node, several times the size of these few values (which are mostly
+// shared between nodes).
+class RecordTreeItem : public QTreeWidgetItem {
+public:
+    QVariant data(int column, int role) const override {
+        if (const QVariant* own = column == 0 ? Own(role) : nullptr) return *own;
+        return QTreeWidgetItem::data(column, role);
+    }
+    void setData(int column, int role, const QVariant& value) override {
+        QVariant* own = column == 0 ? Own(role) : nullptr;
+        if (!own) return QTreeWidgetItem::setData(column, role, value);
+        if (own->isValid() == value.isValid() && *own == value) return;
+        *own = value;
+        emitDataChanged();
+    }
+
+private:
+    QVariant* Own(int role) {
+        switch (role) {
+            case kKeyRole:
+                return &key_;
+            case kTagRole:
+                return &tag_;
+            case kImageRole:
+                return &image_;
+            case Qt::DecorationRole:
+                return &icon_;
+            case Qt::ForegroundRole:
+                return &foreground_;
+            case Qt::FontRole:
+                return &font_;
+            default:
+                return nullptr;
+        }
+    }
+    const QVariant* Own(int role) const { return const_cast<RecordTreeItem*>(this)->Own(role); }
+
+    QVariant key_, tag_, image_, icon_, foreground_, font_;
+};
 
 }  // namespace
 
@@ -74,23 +122,76 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
 
 void RecordTree::SetImageList(const ImageList* images) {
     images_ = images;
+    pictures_.clear();
     for (auto& [key, node] : byKey_) SetImage(node, Image(node));
+}
+
+QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
+    // One look-up both refuses a key in use and enters the new one.
+    auto [entry, added] = byKey_.try_emplace(key, nullptr);
+    if (!added) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    auto* node = new RecordTreeItem;
+    try {
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+        node->setData(0, kKeyRole, QString::fromStdString(key));
+        SetText(node, text);
+        SetImage(node, image);
+    } catch (...) {
+        byKey_.erase(entry);
+        delete node;
+        throw;
+    }
+    entry->second = node;
+    return node;
+}
+
+QTreeWidgetItem* RecordTree::Relative(const std::string& relativeKey) const {
+    if (relativeKey.empty()) return nullptr;
+    QTreeWidgetItem* relative = Find(relativeKey);
+    if (!relative) throw vb::VbError(kErrNoSuchElement, "Element not found");
+    return relative;
 }
 
 QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
                                      const std::string& text, const std::string& image) {
-    if (byKey_.count(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
-    QTreeWidgetItem* relative = nullptr;
-    if (!relativeKey.empty()) {
-        relative = Find(relativeKey);
-        if (!relative) throw vb::VbError(kErrNoSuchElement, "Element not found");
-    }
-    auto* node = new QTreeWidgetItem;
-    node->setFlags(node->flags() | Qt::ItemIsEditable);
-    node->setData(0, kKeyRole, QString::fromStdString(key));
-    SetText(node, text);
-    SetImage(node, image);
+    EndFill();  // a node placed beside another needs the tree as it is shown
+    QTreeWidgetItem* relative = Relative(relativeKey);
+    QTreeWidgetItem* node = NewNode(key, text, image);
+    Insert(node, relative, relationship);
+    return node;
+}
 
+QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const TreeNode& n) {
+    // The core adds a node's children one after another.
+    if (parentKey != lastParentKey_ || !lastParent_) {
+        lastParent_ = Relative(parentKey);
+        lastParentKey_ = parentKey;
+    }
+    QTreeWidgetItem* parent = lastParent_;
+    QTreeWidgetItem* node = NewNode(n.key, n.text, n.image);
+    // Everything is set while the node is outside the tree, where a change
+    // tells the view nothing.
+    node->setData(0, kTagRole, SharedTag(n.tag));
+    node->setForeground(0, BrushOf(n.colour));
+    node->setFont(0, FontOf(n.bold));
+    Insert(node, parent, parent ? tvwChild : tvwLast);
+    return node;
+}
+
+void RecordTree::BeginFill() { filling_ = true; }
+
+void RecordTree::EndFill() noexcept {
+    filling_ = false;
+    if (held_.isEmpty()) return;
+    addTopLevelItems(held_);
+    held_.clear();
+}
+
+void RecordTree::Insert(QTreeWidgetItem* node, QTreeWidgetItem* relative, Relationship relationship) {
+    if (!relative && filling_) {
+        held_.append(node);
+        return;
+    }
     if (!relative) {
         if (relationship == tvwFirst)
             insertTopLevelItem(0, node);
@@ -116,20 +217,54 @@ QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationshi
                 break;
         }
     }
-    byKey_.emplace(key, node);
-    return node;
+}
+
+const RecordTree::Picture& RecordTree::PictureOf(const std::string& image) {
+    auto [it, added] = pictures_.try_emplace(image);
+    if (added) {
+        it->second.key = QString::fromStdString(image);
+        if (images_) it->second.icon = images_->Icon(image);
+    }
+    return it->second;
+}
+
+const QVariant& RecordTree::SharedTag(const std::string& tag) {
+    auto [it, added] = tags_.try_emplace(tag);
+    if (added) it->second = QString::fromStdString(tag);
+    return it->second;
+}
+
+const QBrush& RecordTree::BrushOf(std::int32_t colour) {
+    auto [it, added] = brushes_.try_emplace(colour);
+    if (added) it->second = QBrush(ColourOf(colour));
+    return it->second;
+}
+
+const QFont& RecordTree::FontOf(bool bold) {
+    // The fonts SetBold gives a new node, made again when the default
+    // font has changed.
+    if (const QFont base; base != fontBase_ || fonts_[0] == fonts_[1]) {
+        fontBase_ = base;
+        fonts_[0] = base;
+        fonts_[0].setBold(false);
+        fonts_[1] = base;
+        fonts_[1].setBold(true);
+    }
+    return fonts_[bold ? 1 : 0];
 }
 
 void RecordTree::Forget(QTreeWidgetItem* node) {
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
     const std::string key = Key(node);
     byKey_.erase(key);
+    if (node == lastParent_) lastParent_ = nullptr;
     if (key == dropHighlight_) dropHighlight_.clear();
 }
 
 void RecordTree::RemoveNode(const std::string& key) {
     QTreeWidgetItem* node = Find(key);
     if (!node) return;
+    EndFill();
     Forget(node);
     delete node;
 }
@@ -150,6 +285,7 @@ void CollectExpanded(QTreeWidgetItem* node, std::vector<QTreeWidgetItem*>& open)
 }  // namespace
 
 bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKey) {
+    EndFill();
     QTreeWidgetItem* node = Find(key);
     QTreeWidgetItem* newParent = Find(newParentKey);
     if (!node || !newParent || newParent == node || IsBelow(newParent, node)) return false;
@@ -165,7 +301,10 @@ bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKe
 
 void RecordTree::ClearNodes() {
     byKey_.clear();
+    lastParent_ = nullptr;
     dropHighlight_.clear();
+    qDeleteAll(held_);
+    held_.clear();
     clear();
 }
 
@@ -200,8 +339,9 @@ std::string RecordTree::Image(const QTreeWidgetItem* node) const {
 }
 
 void RecordTree::SetImage(QTreeWidgetItem* node, const std::string& image) {
-    node->setData(0, kImageRole, QString::fromStdString(image));
-    node->setIcon(0, images_ ? images_->Icon(image) : QIcon());
+    const Picture& picture = PictureOf(image);
+    node->setData(0, kImageRole, picture.key);
+    node->setIcon(0, picture.icon);
 }
 
 bool RecordTree::Bold(const QTreeWidgetItem* node) { return node->font(0).bold(); }
@@ -213,8 +353,7 @@ void RecordTree::SetBold(QTreeWidgetItem* node, bool bold) {
 }
 
 void RecordTree::SetForeColor(QTreeWidgetItem* node, std::int32_t colour) {
-    const auto c = static_cast<std::uint32_t>(colour);
-    node->setForeground(0, QBrush(QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)));
+    node->setForeground(0, QBrush(ColourOf(colour)));
 }
 
 QTreeWidgetItem* RecordTree::SelectedItem() const { return currentItem(); }

@@ -8,12 +8,15 @@
 // The control reports mouse, key, label-edit and drag events through
 // callbacks with the arguments the window's handlers take (buttons 1/2, shift
 // bits, twips, key codes, drop effects); it starts no command of its own.
+#include <QBrush>
+#include <QFont>
 #include <QTreeWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <unordered_map>
 
+#include "app/core/CoreView.h"
 #include "app/mainwindow/ImageList.h"
 
 class QMimeData;
@@ -33,6 +36,17 @@ public:
     // 35601 for a relative key that is not there.
     QTreeWidgetItem* AddNode(const std::string& relativeKey, Relationship relationship, const std::string& key,
                              const std::string& text, const std::string& image);
+    // Adds a node of the core's tree with everything it shows (text,
+    // picture, tag, colour, bold) as the last child of parentKey, or as a
+    // top-level node when parentKey is empty. Errors as AddNode.
+    QTreeWidgetItem* AddTreeNode(const std::string& parentKey, const TreeNode& node);
+    // Between BeginFill and EndFill the top-level nodes AddTreeNode adds wait
+    // outside the tree, so their subtrees are built without the view hearing
+    // of each node; EndFill puts them in, in the order they were added. Find
+    // and the node data work on them meanwhile; AddNode, RemoveNode and
+    // MoveNode end the fill first.
+    void BeginFill();
+    void EndFill() noexcept;
     // Removes the node with its subtree; nothing when the key is not there.
     void RemoveNode(const std::string& key);
     // Moves the node with its subtree to the end of newParent's children,
@@ -124,6 +138,23 @@ protected:
 
 private:
     friend class RecordTreeDelegate;
+    // A new node with its key, text and picture, entered under its key but
+    // not yet in the tree; raises the error of a key already in use.
+    QTreeWidgetItem* NewNode(const std::string& key, const std::string& text, const std::string& image);
+    // The node of relativeKey (nullptr for ""); raises the error of a key
+    // that is not there.
+    QTreeWidgetItem* Relative(const std::string& relativeKey) const;
+    void Insert(QTreeWidgetItem* node, QTreeWidgetItem* relative, Relationship relationship);
+    // The text of an image key and its picture, made once per key: most
+    // nodes share a few pictures, and shared values cost one copy.
+    struct Picture {
+        QVariant key;
+        QIcon icon;
+    };
+    const Picture& PictureOf(const std::string& image);
+    const QVariant& SharedTag(const std::string& tag);
+    const QBrush& BrushOf(std::int32_t colour);
+    const QFont& FontOf(bool bold);
     void Forget(QTreeWidgetItem* node);
     bool CommitLabel(QTreeWidgetItem* node, const QString& text);
     void NotePointer(const QPointF& pos);
@@ -133,6 +164,15 @@ private:
 
     const ImageList* images_ = nullptr;
     std::unordered_map<std::string, QTreeWidgetItem*> byKey_;
+    QTreeWidgetItem* lastParent_ = nullptr;  // the node of lastParentKey_, or none
+    std::string lastParentKey_;
+    bool filling_ = false;
+    QList<QTreeWidgetItem*> held_;  // top-level nodes added while filling
+    std::unordered_map<std::string, Picture> pictures_;
+    std::unordered_map<std::string, QVariant> tags_;
+    std::unordered_map<std::int32_t, QBrush> brushes_;
+    QFont fontBase_;  // the default font the two below were made from
+    QFont fonts_[2];  // plain, bold
     std::string dropHighlight_;
     bool dragging_ = false;  // OLEDrag's drag is running
     float pointerX_ = 0;

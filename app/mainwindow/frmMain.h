@@ -173,6 +173,8 @@ public:
     // ---- What the core shows through the window ----
     void ClearTree() override;
     void AddTreeNode(const std::string& parentKey, const TreeNode& node) override;
+    void BeginTreeFill() override;
+    void EndTreeFill() noexcept override;
     void ExpandTreeNode(const std::string& key) override;
     void SelectTreeNode(const std::string& key) override;
     void ClearValueBox() override;

@@ -103,12 +103,12 @@ void frmMain::ClearTree() {
 }
 
 void frmMain::AddTreeNode(const std::string& parentKey, const TreeNode& node) {
-    QTreeWidgetItem* item = trvDatabase->AddNode(
-        parentKey, parentKey.empty() ? RecordTree::tvwLast : RecordTree::tvwChild, node.key, node.text, node.image);
-    RecordTree::SetTag(item, node.tag);
-    RecordTree::SetForeColor(item, node.colour);
-    RecordTree::SetBold(item, node.bold);
+    trvDatabase->AddTreeNode(parentKey, node);
 }
+
+void frmMain::BeginTreeFill() { trvDatabase->BeginFill(); }
+
+void frmMain::EndTreeFill() noexcept { trvDatabase->EndFill(); }
 
 void frmMain::ExpandTreeNode(const std::string& key) {
     if (QTreeWidgetItem* item = trvDatabase->Find(key)) item->setExpanded(true);

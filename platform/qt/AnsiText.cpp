@@ -8,10 +8,22 @@ namespace qtplat {
 
 QString AnsiToQString(std::string_view ansi) {
     const plat::CodePage& cp = plat::AnsiCodePage();
-    std::u32string wide;
-    wide.reserve(ansi.size());
-    for (char c : ansi) wide.push_back(cp.ToUnicode(static_cast<unsigned char>(c)));
-    return QString::fromUcs4(wide.data(), static_cast<qsizetype>(wide.size()));
+    // Every character of the code pages lies in the first plane, one UTF-16
+    // unit each: written straight into the string (the tree converts every
+    // title at a login).
+    QString out(static_cast<qsizetype>(ansi.size()), Qt::Uninitialized);
+    QChar* units = out.data();
+    for (std::size_t i = 0; i < ansi.size(); ++i) {
+        const char32_t ch = cp.ToUnicode(static_cast<unsigned char>(ansi[i]));
+        if (ch > 0xFFFF) {
+            std::u32string wide;
+            wide.reserve(ansi.size());
+            for (char c : ansi) wide.push_back(cp.ToUnicode(static_cast<unsigned char>(c)));
+            return QString::fromUcs4(wide.data(), static_cast<qsizetype>(wide.size()));
+        }
+        units[i] = QChar(static_cast<char16_t>(ch));
+    }
+    return out;
 }
 
 namespace {

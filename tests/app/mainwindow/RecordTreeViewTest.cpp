@@ -368,5 +368,60 @@ TEST_F(TreeViewTest, AnUnknownImageKeyShowsNoIcon) {
     EXPECT_EQ(RecordTree::Text(item), "Odd");
 }
 
+// A node the core adds shows just what the same node set up attribute by
+// attribute shows (as the edit dialogs set them), and nodes that look alike
+// stay apart: changing one leaves the others as they were.
+TEST_F(TreeViewTest, NodesFromTheCoreShowTheirRowsAndStayApart) {
+    struct Case {
+        const char* image;
+        const char* tag;
+        std::int32_t colour;
+        bool bold;
+    };
+    const Case cases[] = {{"2key", "1", 0, false},        {"1key", "2", 0, false}, {"1key", "2", 255, true},
+                          {"7key", "2", 0x00FF00, false}, {"44key", "2", 0, true}, {"1key", "", 0xFF0000, false}};
+    RecordTree& tree = *w->trvDatabase;
+    int n = 900;
+    for (const Case& c : cases) {
+        TreeNode node;
+        node.key = Key(n);
+        node.text = "Node " + std::to_string(n);
+        node.image = c.image;
+        node.tag = c.tag;
+        node.colour = c.colour;
+        node.bold = c.bold;
+        w->AddTreeNode("0key", node);
+        QTreeWidgetItem* twin = tree.AddNode("0key", RecordTree::tvwChild, Key(n + 1), node.text, node.image);
+        RecordTree::SetTag(twin, node.tag);
+        RecordTree::SetForeColor(twin, node.colour);
+        RecordTree::SetBold(twin, node.bold);
+        QTreeWidgetItem* item = Node(Key(n));
+        ASSERT_NE(item, nullptr);
+        SCOPED_TRACE(node.image + std::string(" ") + std::to_string(c.colour));
+        EXPECT_EQ(item->text(0), twin->text(0));
+        EXPECT_EQ(RecordTree::Tag(item), c.tag);
+        EXPECT_EQ(tree.Image(item), c.image);
+        EXPECT_EQ(item->icon(0).cacheKey(), twin->icon(0).cacheKey());
+        EXPECT_EQ(item->icon(0).isNull(), !w->imlMainList->Has(c.image));
+        const auto rgb = static_cast<std::uint32_t>(c.colour);
+        EXPECT_EQ(item->foreground(0).color(), QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
+        EXPECT_EQ(item->foreground(0), twin->foreground(0));
+        EXPECT_EQ(RecordTree::Bold(item), c.bold);
+        EXPECT_EQ(item->font(0), twin->font(0));
+        n += 2;
+    }
+    // 902 was black, plain and "1key" as others are: only it changes.
+    RecordTree::SetForeColor(Node(Key(902)), 255);
+    RecordTree::SetBold(Node(Key(902)), true);
+    tree.SetImage(Node(Key(902)), "3key");
+    EXPECT_EQ(Node(Key(902))->foreground(0).color(), QColor(255, 0, 0));
+    EXPECT_TRUE(RecordTree::Bold(Node(Key(902))));
+    EXPECT_EQ(Node(Key(900))->foreground(0).color(), QColor(0, 0, 0));
+    EXPECT_FALSE(RecordTree::Bold(Node(Key(900))));
+    EXPECT_EQ(tree.Image(Node(Key(904))), "1key");
+    EXPECT_EQ(tree.Image(Node(Key(910))), "1key");
+    EXPECT_EQ(Node(Key(910))->icon(0).cacheKey(), Node(Key(903))->icon(0).cacheKey());
+}
+
 }  // namespace
 }  // namespace guitest

@@ -1,0 +1,48 @@
+#pragma once
+// What the record-tree benchmarks share: a folder of their own for the
+// registry and the private folders, with the built library registered there
+// as an installation registers it (so the database objects are made by
+// ProgID, as the program makes them), a user's database of n rows, and the
+// report of how the time grows from 10,000 to 100,000 rows.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+class clsDatabase;
+
+namespace bench {
+
+// Sets up the folders and registers the library (once); the folders are
+// removed at exit. Answers the folder.
+const std::string& Sandbox();
+
+// n rows: a folder every 50 rows, each folder under an earlier folder (ten
+// subfolders each), the records under the latest folder. The last record's
+// title and password are the only ones holding "needle". Made once per n.
+clsDatabase& Database(std::int64_t n);
+
+// The sizes each growth benchmark runs at, with its repetitions.
+inline constexpr int kRepetitions = 7;
+void Sizes(benchmark::internal::Benchmark* b);
+
+// The console report, keeping the median time per iteration of each
+// benchmark over its repetitions (the least disturbed by other work on the
+// machine).
+class GrowthReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override;
+    // Prints, for each name, the medians at 10,000 and 100,000 rows and
+    // their ratio beside its goal.
+    void PrintGrowth(const std::vector<std::string>& names) const;
+    // Prints how much `whole` ("name/rows") costs beside `part`, against the
+    // goal that whole <= 2 x part.
+    void PrintShare(const std::string& whole, const std::string& part) const;
+
+private:
+    std::map<std::string, double> medians_;  // "name/rows" -> time per iteration
+};
+
+}  // namespace bench
