@@ -1,19 +1,13 @@
 #include "platform/Registry.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
-#include <set>
 
 #include "platform/FileIO.h"
 #include "platform/RegistryHive.h"
-#include "platform/RegistryHiveFormat.h"
+#include "platform/RegistryStore.h"
 #include "platform/SystemFolder.h"
 #include "platform/VbError.h"
 
@@ -23,34 +17,12 @@ using namespace reg_internal;
 
 namespace {
 
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
 constexpr std::string_view kRunKey = "software\\microsoft\\windows\\currentversion\\run";
-
-// ---------------------------------------------------------------- reporting
-
-std::mutex g_reportMutex;
-RegistryReporter g_reporter;
-std::set<std::string> g_reported;
-
-void Report(const std::string& message) {
-    RegistryReporter reporter;
-    {
-        std::lock_guard lock(g_reportMutex);
-        reporter = g_reporter;
-    }
-    if (reporter) {
-        reporter(message);
-    } else {
-        std::fprintf(stderr, "QuellonPM registry: %s\n", message.c_str());
-    }
-}
-
-void ReportDamageOnce(const std::string& path) {
-    {
-        std::lock_guard lock(g_reportMutex);
-        if (!g_reported.insert(path).second) return;
-    }
-    Report("the hive file " + path + " is damaged; only its well-formed lines are read");
-}
 
 bool IsRunKey(Hive hive, const std::string& normalizedKey) {
     return hive == Hive::LocalMachine && EqualFolded(normalizedKey, kRunKey);
@@ -62,128 +34,6 @@ bool IsRunKeyOrParent(Hive hive, const std::string& normalizedKey) {
     std::string k = Folded(normalizedKey);
     if (k.empty()) return true;
     return k == kRunKey || (kRunKey.size() > k.size() && kRunKey.substr(0, k.size()) == k && kRunKey[k.size()] == '\\');
-}
-
-struct Loaded {
-    HiveData data;
-    bool exists = false;
-    bool damaged = false;
-    bool unreadable = false;
-    std::string raw;
-};
-
-std::string HivePath(const std::string& root, Hive hive) { return root + "/" + HiveName(hive) + ".hive"; }
-
-Loaded Load(const std::string& path) {
-    Loaded l;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT && errno != ENOTDIR) l.unreadable = true;
-        return l;
-    }
-    l.exists = true;
-    auto content = ReadWholeFile(path);
-    if (!content) {
-        l.unreadable = true;
-        return l;
-    }
-    l.raw = std::move(*content);
-    ParsedHive parsed = ParseHive(l.raw);
-    l.data = std::move(parsed.data);
-    l.damaged = parsed.damaged;
-    if (l.damaged) ReportDamageOnce(path);
-    return l;
-}
-
-// ---------------------------------------------------------------- files and locks
-
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
-bool MakeFolders(const std::string& path, mode_t mode) {
-    if (path.empty()) return false;
-    std::size_t pos = 0;
-    for (;;) {
-        pos = path.find('/', pos + 1);
-        std::string part = path.substr(0, pos);
-        if (!part.empty() && ::mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
-        if (pos == std::string::npos) break;
-    }
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-class RootLock {
-public:
-    explicit RootLock(const std::string& root) {
-        fd_ = ::open((root + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0) return;
-        while (::flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(fd_);
-                fd_ = -1;
-                return;
-            }
-        }
-    }
-    ~RootLock() {
-        if (fd_ >= 0) ::close(fd_);  // closing drops the lock
-    }
-    RootLock(const RootLock&) = delete;
-    RootLock& operator=(const RootLock&) = delete;
-    bool Held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
-// Keeps the damaged file's bytes beside it under the first free side name.
-bool KeepSideCopy(const std::string& path, const std::string& raw) {
-    for (int n = 1; n < 10000; ++n) {
-        std::string side = path + ".damaged-" + std::to_string(n);
-        struct stat st {};
-        if (::stat(side.c_str(), &st) == 0) continue;
-        try {
-            ReplaceFile(side, raw, 0600);
-        } catch (const vb::VbError&) {
-            return false;
-        }
-        Report("the damaged hive file " + path + " was kept as " + side + " before it was rewritten");
-        return true;
-    }
-    return false;
-}
-
-// The change reports whether it changed anything; an unchanged hive is not
-// rewritten.
-struct ChangeResult {
-    RegStatus status = RegStatus::Ok;
-    bool changed = false;
-};
-
-RegStatus Modify(Hive hive, const std::function<ChangeResult(HiveData&)>& change) {
-    std::string root = RegistryRoot();
-    if (!MakeFolders(root, 0700)) return RegStatus::IoError;
-    RootLock lock(root);
-    if (!lock.Held()) return RegStatus::IoError;
-    std::string path = HivePath(root, hive);
-    Loaded l = Load(path);
-    if (l.unreadable) return RegStatus::IoError;  // never overwrite what we could not read
-    ChangeResult r = change(l.data);
-    if (r.status != RegStatus::Ok || !r.changed) return r.status;
-    if (l.damaged && !KeepSideCopy(path, l.raw)) return RegStatus::IoError;
-    try {
-        ReplaceFile(path, SerializeHive(l.data), 0600);
-    } catch (const vb::VbError&) {
-        return RegStatus::IoError;
-    }
-    if (l.damaged) {
-        std::lock_guard g(g_reportMutex);
-        g_reported.erase(path);  // the new file is whole; report any later damage again
-    }
-    return RegStatus::Ok;
 }
 
 // ---------------------------------------------------------------- the Run key
@@ -443,7 +293,7 @@ bool RegKeyExists(Hive hive, std::string_view key) {
     auto norm = NormalizeKey(key);
     if (!norm) return false;
     if (norm->empty() || IsRunKeyOrParent(hive, *norm)) return true;
-    Loaded l = Load(HivePath(RegistryRoot(), hive));
+    LoadedHive l = LoadHive(hive);
     return l.data.Find(*norm) != nullptr;
 }
 
@@ -464,7 +314,7 @@ std::optional<RegValue> RegQueryValue(Hive hive, std::string_view key, std::stri
         return std::nullopt;
     }
     if (IsRunKey(hive, *norm)) return RunQuery(name, st);
-    Loaded l = Load(HivePath(RegistryRoot(), hive));
+    LoadedHive l = LoadHive(hive);
     if (l.unreadable) {
         st = RegStatus::IoError;
         return std::nullopt;
@@ -569,11 +419,6 @@ RegStatus RegBatch::Commit() {
         }
         return ChangeResult{RegStatus::Ok, changed};
     });
-}
-
-void SetRegistryReporter(RegistryReporter reporter) {
-    std::lock_guard lock(g_reportMutex);
-    g_reporter = std::move(reporter);
 }
 
 }  // namespace plat
