@@ -288,7 +288,7 @@ void clsDatabase::SaveDB(const std::string& Path, const trace::Secret& Pasw, boo
 
 std::int32_t clsDatabase::SaveCopyWith(vedb::_VEDataManager& manager, const std::string& Path,
                                        const trace::Secret& Pasw, bool Compress) {
-    TRACE("SaveCopyWith", TV(Path), TV(Pasw), TV(Compress));
+    TRACE("SaveCopyWith", TV_PATH(Path), TV(Pasw), TV(Compress));
     struct KeepFlags {
         vedb::DataBase& db;
         const std::int16_t flags = db.flags;

@@ -171,7 +171,7 @@ void RemoveOrphans(const std::string& folder, std::string_view prefix) {
 
 std::int32_t WriteUserFile(const std::shared_ptr<clsDatabase>& db, const std::string& target, const trace::Secret& key,
                            bool mayReplace) {
-    TRACE_MOD(modMain, "WriteUserFile", TV(db), TV(target), TV(key), TV(mayReplace));
+    TRACE_MOD(modMain, "WriteUserFile", TV(db), TV_PATH(target), TV(key), TV(mayReplace));
     const std::string fileName = target.substr(target.find_last_of('/') + 1);
     RemoveOrphans(FolderOf(target), fileName + ".~save");
     try {
