@@ -19,6 +19,7 @@
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
 #include "app/core/modMainUserFiles.h"
+#include "app/core/modMainUserShape.h"
 #include "app/trace/Trace.h"
 #include "platform/CodePage.h"
 #include "platform/FileIO.h"
@@ -186,9 +187,20 @@ std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw) {
     if (r < 0) return r;
 
     ForgetPartialLoad();
-    if (r == 0) {
-        // Part of the file could not be read: what is in memory is less than
-        // what is on disk, so the file is kept aside before any save.
+    // A file whose every line reads may still not be the file the core
+    // wrote: such a load is kept aside just as one that read only in part.
+    bool partial = r == 0;
+    if (!partial) {
+        const std::string deviation = UserDatabaseDeviation(*db);
+        TRACE_LOCAL(deviation);
+        if (!deviation.empty()) {
+            DbgPrint("LoadUser: " + UPath + " is not a user file as this program writes it: " + deviation);
+            partial = true;
+        }
+    }
+    if (partial) {
+        // What is in memory is less than, or other than, what is on disk, so
+        // the file is kept aside before any save.
         PartialLoadFile = UPath;
         PartialLoadCopy = MakeSideCopy(UPath);
         DbgPrint("LoadUser: " + UPath + " loaded only in part; original kept as " +

@@ -55,6 +55,13 @@ void AddRow(clsDatabase& db, const Row& row) {
     db.AddRecord(1);
     const std::int32_t r = db.GetTblRecNum(1);
     for (std::size_t i = 0; i < row.size(); ++i) db.SetTblFldVal(1, r, static_cast<std::int32_t>(i) + 1, row[i]);
+    // The record counter never stays below a record number the table holds,
+    // as when the program adds the row.
+    const std::string tag = db.GetTblTag(1);
+    const bool counted = !tag.empty() && tag.find_first_not_of("0123456789") == std::string::npos;
+    if (!row.empty() && !row[0].empty() && row[0].find_first_not_of("0123456789") == std::string::npos && counted &&
+        std::stoll(row[0]) > std::stoll(tag))
+        db.SetTblTag(1, row[0]);
 }
 
 long ErrorOf(const std::function<void()>& call) {

@@ -33,7 +33,8 @@ public:
 // One row of "DataTable": IndNum, Parent, Type, Title, Login, Password,
 // Description, Image, Flags.
 using Row = std::vector<std::string>;
-// Appends a row to table 1 through the object's own members.
+// Appends a row to table 1 through the object's own members, raising the
+// table's record counter to the row's IndNum where that is higher.
 void AddRow(clsDatabase& db, const Row& row);
 
 // The number of the run-time error the call raises, 0 when none.

@@ -290,8 +290,10 @@ TEST_F(Users, SavingGoesByTheStoredNameButNeverOverAnotherUsersFile) {
     EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"hans.vdb", "henry.vdb", "ida.vdb"}));
 
     // A file holding the name "ida" must not replace ida's own file: the
-    // changes go back to the file the user logged in from.
+    // changes go back to the file the user logged in from. Such a file holds
+    // the name as the program writes it: as its name and its root text.
     modMain::CurUsDB->Name("ida");
+    modMain::CurUsDB->Tag("ida");
     coretest::AddRow(*modMain::CurUsDB, {"2", "0", "2", "Also mine", "", "", "", "1key", "0|0"});
     EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
     EXPECT_EQ(qpmtest::ReadBytes(ida), idaBytes);
