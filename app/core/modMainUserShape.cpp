@@ -71,18 +71,21 @@ std::string TagDeviation(const vedb::Table& t) {
 
 }  // namespace
 
-std::string UserDatabaseDeviation(clsDatabase& db) {
-    TRACE_MOD(modMain, "UserDatabaseDeviation");
+std::string UserDatabaseDeviation(clsDatabase& db, const std::string& fileUser) {
+    TRACE_MOD(modMain, "UserDatabaseDeviation", TV(fileUser));
     const std::int32_t n = db.FindTable("DataTable");
     const vedb::Table* t = n > 0 ? db.ReadTable(n) : nullptr;
     if (!t || t->Name != "DataTable") return "the record table is missing";
     std::string why = CaptionDeviation(*t);
     if (why.empty()) why = TagDeviation(*t);
     if (!why.empty()) return why;
-    // A new user's file carries the user name twice: as its name, which
-    // names the file a save goes to, and as its tag, the tree's root text.
-    if (db.Tag() != db.Name())
-        return "the stored user name " + db.Name() + " and the root text " + db.Tag() + " differ";
+    // A new user's file carries the user name three times: as its file name,
+    // as its stored name, which names the file a save goes to, and as its
+    // tag, the tree's root text. The user may rename the root, and a file may
+    // be renamed outside the program, but a stored name that matches neither
+    // is damage: a save would put the records under another file.
+    if (db.Name() != fileUser && db.Name() != db.Tag())
+        return "the stored user name " + db.Name() + " is neither the file's nor the root text";
     // The name picks the file a save goes to; a file renamed outside the
     // program still holds its old name and is saved under it, so the name
     // need not be the file's, only one a save can use.

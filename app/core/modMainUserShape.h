@@ -14,9 +14,11 @@ namespace modMain {
 // Why the loaded user database is not one the core writes, or "" when it is:
 // the "DataTable" table is there with the nine columns and column flags of a
 // new user's file, its tag is a whole number not below the highest record
-// number in the table, the database's tag (the tree's root text) is its
-// stored name, and that name is a safe user name. The version text is not
-// checked: the core needs no more of it than that it is there.
-std::string UserDatabaseDeviation(clsDatabase& db);
+// number in the table, and its stored name is a safe user name that is
+// either the name of the file it came from (fileUser) or its root text (a
+// file renamed outside the program keeps both; a root the user renamed keeps
+// the name). The version text is not checked: the core needs no more of it
+// than that it is there.
+std::string UserDatabaseDeviation(clsDatabase& db, const std::string& fileUser);
 
 }  // namespace modMain

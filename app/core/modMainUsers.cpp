@@ -86,12 +86,18 @@ bool IsSafeUserName(const std::string& name) {
     return plat::AnsiToUtf8(name).size() <= kMaxNameBytes;
 }
 
+// The user name of a path "<folder>/<name>.vdb", in the code page; "" when
+// the path names no such file.
+static std::string UserNameOfPath(const std::string& path) {
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) return {};
+    return plat::Utf8ToAnsi(file.substr(0, file.size() - 4)).value_or(std::string());
+}
+
 bool IsUserFilePath(const std::string& path) {
     TRACE_MOD(modMain, "IsUserFilePath", TV_PATH(path));
-    const std::string file = path.substr(path.find_last_of('/') + 1);
-    if (file.size() <= 4 || file.compare(file.size() - 4, 4, ".vdb") != 0) return false;
-    const std::optional<std::string> name = plat::Utf8ToAnsi(file.substr(0, file.size() - 4));
-    return name && IsSafeUserName(*name);
+    const std::string name = UserNameOfPath(path);
+    return !name.empty() && IsSafeUserName(name);
 }
 
 std::string UserFilePath(const std::string& name) {
@@ -191,7 +197,7 @@ std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw) {
     // wrote: such a load is kept aside just as one that read only in part.
     bool partial = r == 0;
     if (!partial) {
-        const std::string deviation = UserDatabaseDeviation(*db);
+        const std::string deviation = UserDatabaseDeviation(*db, UserNameOfPath(UPath));
         TRACE_LOCAL(deviation);
         if (!deviation.empty()) {
             DbgPrint("LoadUser: " + UPath + " is not a user file as this program writes it: " + deviation);

@@ -141,8 +141,9 @@ protected:
 // here goes through the disk twice. The library's own tests flip every bit.
 // A load the library calls complete is checked against what the core writes,
 // so every flip either loads the file exactly as it was saved or is kept
-// aside. Two texts the core cannot judge are let through and counted: the
-// version text, which the core only needs to be there, and a record counter
+// aside. Texts the core cannot judge are let through and counted: the
+// version text, which the core only needs to be there, the root text, which
+// the user may rename to anything, and a record counter
 // raised above every record number, which a file legitimately holds after
 // its last records were deleted.
 TEST_F(BitFlips, EachFlipLoadsTheFileAsSavedOrKeepsItAside) {
@@ -150,6 +151,7 @@ TEST_F(BitFlips, EachFlipLoadsTheFileAsSavedOrKeepsItAside) {
         int tried = 0;
         int completeEqual = 0;
         int completeVersionChanged = 0;
+        int completeRootTextChanged = 0;
         int completeCounterRaised = 0;
         int partialWithCopy = 0;
     } tally;
@@ -181,10 +183,14 @@ TEST_F(BitFlips, EachFlipLoadsTheFileAsSavedOrKeepsItAside) {
                     }
                     vedb::DataBase sameVersion = loaded;
                     sameVersion.Version = saved.Version;
+                    vedb::DataBase sameRootText = loaded;
+                    sameRootText.tag = saved.tag;
                     vedb::DataBase sameCounter = loaded;
                     sameCounter.Tables[0].tag = saved.Tables[0].tag;
                     if (sameVersion == saved && !loaded.Version.empty()) {
                         ++tally.completeVersionChanged;
+                    } else if (sameRootText == saved) {
+                        ++tally.completeRootTextChanged;
                     } else if (sameCounter == saved &&
                                loaded.Tables[0].tag.find_first_not_of("0123456789") == std::string::npos &&
                                std::stoll(loaded.Tables[0].tag) > std::stoll(saved.Tables[0].tag)) {
@@ -205,9 +211,10 @@ TEST_F(BitFlips, EachFlipLoadsTheFileAsSavedOrKeepsItAside) {
     }
     std::printf(
         "outer-layer bit flips %d: complete and equal %d, complete with only the version text changed %d, "
-        "complete with only the record counter raised %d, partial with a side copy %d\n",
-        tally.tried, tally.completeEqual, tally.completeVersionChanged, tally.completeCounterRaised,
-        tally.partialWithCopy);
+        "complete with only the root text changed %d, complete with only the record counter raised %d, partial with "
+        "a side copy %d\n",
+        tally.tried, tally.completeEqual, tally.completeVersionChanged, tally.completeRootTextChanged,
+        tally.completeCounterRaised, tally.partialWithCopy);
 }
 
 // The damage first found by the drills: the caption's line end, flipped.
@@ -255,7 +262,8 @@ TEST_F(BitFlips, AFileTheCoreWouldNotHaveWrittenIsKeptAside) {
         {"stored name another user's, as in a file renamed outside the program",
          [](vedb::DataBase& d) { d.Name = d.tag = "lenb"; }, false},
         {"stored name no safe file name", [](vedb::DataBase& d) { d.Name = d.tag = "le/na"; }, true},
-        {"root text not the name", [](vedb::DataBase& d) { d.tag = "lenb"; }, true},
+        {"root renamed by the user", [](vedb::DataBase& d) { d.tag = "My passwords"; }, false},
+        {"stored name neither the file's nor the root text", [](vedb::DataBase& d) { d.Name = "lenb"; }, true},
     };
     for (const Case& c : cases) {
         auto db = std::make_shared<clsDatabase>();
