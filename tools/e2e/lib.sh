@@ -305,6 +305,33 @@ click_row() {
     sleep 0.2
 }
 
+# The lock's password prompt is up over the main window: the tree behind it
+# must be blank; the sample user's password goes in, and MAIN is the main
+# window again once the prompt is gone.
+unlock_with_password() {
+    tree_blank || fail "while the password is asked the main window still shows the tree"
+    answer_password "$SAMPLE_PASSWORD"
+    wait_window_gone '^Enter password$'
+    MAIN=$(wait_window "^$MAIN_TITLE\$")
+}
+
+# After an unlock the tree is back, and Example forum's password copies as it
+# did before the lock; then the program exits and the scenario passes.
+check_unlocked_and_exit() {
+    wait_tree_shown
+    step "the database is back: a record's password can be copied"
+    click_row 3
+    keys Right
+    sleep 0.3
+    click_row 4
+    shot unlocked
+    local password
+    password=$(copy_from_value_box 1)
+    [ "$password" = "Forum-Demo-4821" ] || fail "after the unlock Example forum's Copy Password gave \"$password\""
+    exit_program
+    pass
+}
+
 # ---- the clipboard and the stored file ----
 
 # What the clipboard holds; bounded, since reading it waits on its owner.

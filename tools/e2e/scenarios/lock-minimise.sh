@@ -22,19 +22,6 @@ step "restore the window: the password prompt comes"
 xdotool windowactivate "$MAIN" 2>/dev/null || xdotool windowmap "$MAIN"
 wait_window '^Enter password$' >/dev/null
 shot prompt
-tree_blank || fail "while the password is asked the main window still shows the tree"
-answer_password "$SAMPLE_PASSWORD"
-wait_window_gone '^Enter password$'
-MAIN=$(wait_window "^$MAIN_TITLE\$")
+unlock_with_password
 [ "$(wm_state "$MAIN")" = Normal ] || fail "the window is \"$(wm_state "$MAIN")\" after the password, not Normal"
-wait_tree_shown
-step "the database is back: a record's password can be copied"
-click_row 3
-keys Right
-sleep 0.3
-click_row 4
-shot unlocked
-password=$(copy_from_value_box 1)
-[ "$password" = "Forum-Demo-4821" ] || fail "after the unlock Example forum's Copy Password gave \"$password\""
-exit_program
-pass
+check_unlocked_and_exit
