@@ -15,6 +15,16 @@
 
 namespace bench {
 
+void RegisterLibrary() {
+    void* library = ::dlopen(VEDATABASE_PATH, RTLD_NOW | RTLD_NODELETE);
+    auto registerServer =
+        library ? reinterpret_cast<std::int32_t (*)()>(::dlsym(library, "DllRegisterServer")) : nullptr;
+    if (!registerServer || registerServer() != 0) {
+        std::fprintf(stderr, "cannot register %s\n", VEDATABASE_PATH);
+        std::exit(1);
+    }
+}
+
 namespace {
 
 struct Folders {
@@ -29,13 +39,7 @@ struct Folders {
         ::setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        void* library = ::dlopen(VEDATABASE_PATH, RTLD_NOW | RTLD_NODELETE);
-        auto registerServer =
-            library ? reinterpret_cast<std::int32_t (*)()>(::dlsym(library, "DllRegisterServer")) : nullptr;
-        if (!registerServer || registerServer() != 0) {
-            std::fprintf(stderr, "cannot register %s\n", VEDATABASE_PATH);
-            std::exit(1);
-        }
+        RegisterLibrary();
     }
     ~Folders() {
         std::error_code ec;

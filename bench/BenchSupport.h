@@ -15,6 +15,10 @@ class clsDatabase;
 
 namespace bench {
 
+// Registers the built library into the registry QUELLON_REGISTRY_ROOT names,
+// as an installation does; ends the process when it cannot.
+void RegisterLibrary();
+
 // Sets up the folders and registers the library (once); the folders are
 // removed at exit. Answers the folder.
 const std::string& Sandbox();

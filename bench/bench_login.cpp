@@ -13,7 +13,6 @@
 // The library is registered into a registry of the benchmark's own, as the
 // program registers it, and the user files lie in a folder of its own.
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <stdlib.h>
@@ -29,6 +28,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchSupport.h"
 #include "CoreBench.h"
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/Types.h"
@@ -86,13 +86,7 @@ struct Sandbox {
         ::setenv("QUELLON_REGISTRY_ROOT", (root + "/registry").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        void* library = ::dlopen(VEDATABASE_PATH, RTLD_NOW | RTLD_NODELETE);
-        auto registerServer =
-            library ? reinterpret_cast<std::int32_t (*)()>(::dlsym(library, "DllRegisterServer")) : nullptr;
-        if (!registerServer || registerServer() != 0) {
-            std::fprintf(stderr, "cannot register %s\n", VEDATABASE_PATH);
-            std::exit(1);
-        }
+        bench::RegisterLibrary();
     }
     ~Sandbox() {
         std::error_code ec;
