@@ -132,12 +132,6 @@ bool dlgBrowseFolder(QWidget* OwnerForm, std::string& Path, const std::string& T
 // The picker's callback: once it is ready, selects BrowsePath. Always 0.
 std::int32_t BrowseCallbackProc(qtplat::FolderPicker* hwnd, std::uint32_t uMsg, std::intptr_t lParam,
                                 std::intptr_t lpData);
-// Option N as a whole number (the runtime's CLng of the text), or nothing
-// when the option is missing or is no number. Callers test the "n" prefix of
-// options 11 and 13 first.
-std::optional<std::int32_t> OptionNumber(long N);
-// Option N as it stands, or the empty text when the options lack it.
-std::string OptionText(long N);
 
 // ---- Services ----
 

@@ -17,6 +17,7 @@
 
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainUsers.h"
 #include "app/core/modTimer.h"
 #include "app/trace/Trace.h"
@@ -131,11 +132,11 @@ void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& s
 void DoAutobackup(const std::shared_ptr<clsDatabase>& pDB) {
     TRACE_MOD(modMain, "DoAutobackup", TV(pDB));
     DbgPrint("!!!AUTOBACKUP!!!");
-    if (vb::Left(ProgConfig(13), 1) == "n") return;
+    if (vb::Left(OptionSlot(Option::BackupCopies), 1) == "n") return;
     if (!pDB) vb::Raise(vb::errObjectNotSet, "modMain.DoAutobackup");
     // A number of copies that is no number makes no backup (as a lock time
     // that is no number locks nothing) rather than ending the program.
-    const std::optional<std::int32_t> N = OptionNumber(13);
+    const std::optional<std::int32_t> N = OptionLong(Option::BackupCopies, IfUnusable::Quiet);
     TRACE_LOCAL(N);
     if (!N) {
         DbgPrint("AUTOBACKUP skipped: the number of copies (option 13) is no number");
@@ -186,7 +187,7 @@ void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& s
         DbgPrint("AUTOBACKUP skipped: the database's name is another user's and it came from no user file");
         return;
     }
-    const std::string dbFolder = Pt(ProgConfig(5));
+    const std::string dbFolder = Pt(OptionSlot(Option::DBPath));
     const std::string folder = Pt(dbFolder + "Backup");
     TRACE_LOCAL_PATH(folder);
     const std::string fileName = userFile.substr(userFile.find_last_of('/') + 1);

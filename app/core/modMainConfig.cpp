@@ -8,6 +8,7 @@
 #include "app/core/CoreTrace.h"
 #include "app/core/TextLines.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainStartup.h"
 #include "app/trace/Trace.h"
 #include "platform/CodePage.h"
@@ -22,13 +23,10 @@
 namespace modMain {
 namespace {
 
-// A valid options file has this many lines.
-constexpr long kOptionCount = 20;
 // No option needs more than a path's length; a longer line is damage (or an
 // attack), and carried on it would make every window that shows it unusable.
 constexpr std::size_t kMaxOptionLength = 4096;
-// The last user (option 4) is a user name, which is at most 40 characters.
-constexpr long kLastUserOption = 4;
+// The last user is a user name, which is at most 40 characters.
 constexpr std::size_t kMaxUserNameLength = 40;
 
 // Told when the options could not be written; the options stay in memory.
@@ -142,17 +140,17 @@ void CreateConfig(const std::string& UsFoldPath, const std::string& CfgPath) {
     if (LoadConfig(defaults, ProgConfig) != 0) vb::Raise(vb::errFileNotFound, "modMain.CreateConfig");
     const std::string dbFolder = Pt(UsFoldPath) + "DataBases";
     if (!FileExist(dbFolder)) MakeFolder(dbFolder);
-    ProgConfig(5) = dbFolder;
+    OptionSlot(Option::DBPath) = dbFolder;
     ProgCfgPath = CfgPath;
     SaveConfig(CfgPath);
 }
 
 void ChaneDBPath(QWidget* owner) {
     TRACE_MOD(modMain, "ChaneDBPath");
-    std::string p = ProgConfig(5);
+    std::string p = OptionSlot(Option::DBPath);
     TRACE_LOCAL(p);
     if (dlgBrowseFolder(owner ? owner : qtplat::MainWindow(), p, "", true, true)) {
-        ProgConfig(5) = Pt(p);
+        OptionSlot(Option::DBPath) = Pt(p);
         SaveConfig(ProgCfgPath);
     }
 }
@@ -190,23 +188,6 @@ std::int32_t BrowseCallbackProc(qtplat::FolderPicker* hwnd, std::uint32_t uMsg, 
     return 0;
 }
 
-std::optional<std::int32_t> OptionNumber(long N) {
-    TRACE_MOD(modMain, "OptionNumber", TV(N));
-    if (N < 1 || N > OptionsHeld()) return std::nullopt;
-    try {
-        return vb::CLng(ProgConfig(N));
-    } catch (const vb::VbError&) {
-        trace_frame_.Recover();
-        return std::nullopt;
-    }
-}
-
-std::string OptionText(long N) {
-    TRACE_MOD(modMain, "OptionText", TV(N));
-    if (N < 1 || N > OptionsHeld()) return {};
-    return ProgConfig(N);
-}
-
 namespace startup {
 
 void LoadProgramOptions() {
@@ -240,10 +221,10 @@ void LoadProgramOptions() {
     }
     CompleteOptions();
     // A last user no user name can be is no user: nobody is asked for.
-    if (OptionsHeld() >= kLastUserOption && ProgConfig(kLastUserOption).size() > kMaxUserNameLength) {
-        DbgPrint("Option 4 is " + std::to_string(ProgConfig(kLastUserOption).size()) +
+    if (OptionText(Option::LastUser).size() > kMaxUserNameLength) {
+        DbgPrint("Option 4 is " + std::to_string(OptionSlot(Option::LastUser).size()) +
                  " characters long, more than a user name has; no last user");
-        ProgConfig(kLastUserOption).clear();
+        OptionSlot(Option::LastUser).clear();
     }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/trace/Trace.h"
 #include "platform/FileIO.h"
 #include "platform/VbError.h"
@@ -130,7 +131,7 @@ std::int32_t InstallToRemovableDevice(const std::string& TargPath) {
     std::vector<FolderId> skip;
     if (const auto target = IdOf(t)) skip.push_back(*target);
     MakeFolder(t + "DataBases/");
-    CopyInto(Pt(ProgConfig(5)), t + "DataBases/", skip);
+    CopyInto(Pt(OptionSlot(Option::DBPath)), t + "DataBases/", skip);
     MakeFolder(t + "Controls/");
     CopyInto(a + "Controls/", t + "Controls/", skip);
     MakeFolder(t + "Languages/");

@@ -5,6 +5,7 @@
 
 #include "app/core/CoreTrace.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modTimer.h"
 #include "app/trace/Trace.h"
 #include "platform/ProgramPath.h"
@@ -30,12 +31,12 @@ std::optional<std::string> g_lockTextLogged;
 // Option 11 as minutes. A text that is no number (or a negative one) is
 // never taken as "no lock": the design's 15 minutes stand in, with a log line.
 std::int32_t LockMinutes() {
-    const std::optional<std::int32_t> minutes = OptionNumber(11);
+    const std::optional<std::int32_t> minutes = OptionLong(Option::LockMinutes, IfUnusable::Quiet);
     if (minutes && *minutes >= 0) {
         g_lockTextLogged.reset();
         return *minutes;
     }
-    const std::string text = OptionText(11);
+    const std::string text = OptionText(Option::LockMinutes);
     if (g_lockTextLogged != text) {
         g_lockTextLogged = text;
         DbgPrint("Option 11 = \"" + text + "\" is no number of minutes: the lock comes after " +
@@ -73,7 +74,7 @@ std::int32_t CheckActivity() {
     }
     // The caller never asks while the lock is switched off ("n" first); were
     // it to, nothing would lock.
-    const bool lockOff = OptionText(11).starts_with('n');
+    const bool lockOff = OptionText(Option::LockMinutes).starts_with('n');
     if (result == 0 && !lockOff && modTimer::GetQueryPerf() - LastActive > static_cast<double>(LockMinutes()) * 60.0)
         result = 3;
     return result;

@@ -5,6 +5,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainStartup.h"
 #include "app/core/modMainUsers.h"
 #include "app/core/modReg.h"
@@ -64,7 +65,7 @@ StartResult Main(const std::function<void()>& afterStart) {
         DbgPrint("Configuration Loading... Ok");
 
         DbgPrint("Language Loading...");
-        modLang::LoadLang(Pt(AppPath()) + "Languages/" + ProgConfig(14) + ".lng");
+        modLang::LoadLang(Pt(AppPath()) + "Languages/" + OptionSlot(Option::Language) + ".lng");
         DbgPrint("Language Loading... Ok");
 
         // The registry of open database files and the empty current

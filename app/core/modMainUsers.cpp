@@ -17,6 +17,7 @@
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainTree.h"
 #include "app/core/modMainUserFiles.h"
 #include "app/core/modMainUserShape.h"
@@ -102,7 +103,7 @@ bool IsUserFilePath(const std::string& path) {
 
 std::string UserFilePath(const std::string& name) {
     TRACE_MOD(modMain, "UserFilePath", TV(name));
-    return Pt(ProgConfig(5)) + plat::AnsiToUtf8(name) + ".vdb";
+    return Pt(OptionSlot(Option::DBPath)) + plat::AnsiToUtf8(name) + ".vdb";
 }
 
 trace::Secret GetTruePasw(const trace::Secret& InPasw) {
@@ -238,7 +239,7 @@ std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace:
     CoreView& view = MainView();
     view.ClearTree();
     view.ClearValueBox();
-    ProgConfig(4) = UsName;
+    OptionSlot(Option::LastUser) = UsName;
     SaveConfig(ProgCfgPath);
     ShowUsDBInTreeView(*CurUsDB, view);
     view.SelectTreeNode(kRootKey);
@@ -310,7 +311,7 @@ void UnloadUser() {
     CoreView& view = MainView();
     view.ClearTree();
     view.ClearValueBox();
-    ProgConfig(4) = "";
+    OptionSlot(Option::LastUser) = "";
     SaveConfig(ProgCfgPath);
     view.ClearTree();
 }

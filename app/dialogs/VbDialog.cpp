@@ -16,6 +16,7 @@
 
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/dialogs/VbKeys.h"
 #include "app/trace/Trace.h"
 #include "platform/CodePage.h"
@@ -25,8 +26,6 @@
 #include "platform/qt/Desktop.h"
 
 namespace {
-
-constexpr long kOptionOnTop = 6;
 
 std::vector<VbDialog*>& Registry() {
     static std::vector<VbDialog*> open;
@@ -48,17 +47,15 @@ public:
 // any letter case, or a number: not 0 is True). An option that is missing or
 // no Boolean counts as False and is logged: a damaged options file must not
 // stop every dialog from opening.
-bool OptionIsTrue(long n) {
-    const auto& cfg = modMain::ProgConfig;
-    std::string text;
-    if (cfg.Allocated() && cfg.Dimensions() == 1 && n >= cfg.LBound() && n <= cfg.UBound()) text = cfg(n);
+bool OptionIsTrue(modMain::Option n) {
+    const std::string text = modMain::OptionText(n);
     const std::string t = vb::UCase(vb::Trim(text));
     if (t == "TRUE") return true;
     if (t == "FALSE") return false;
     try {
         return vb::CLng(t) != 0 || vb::Val(t) != 0;
     } catch (const vb::VbError&) {
-        modMain::DbgPrint("Option " + std::to_string(n) + " is no Boolean: \"" + text + "\"");
+        modMain::DbgPrint("Option " + std::to_string(static_cast<long>(n)) + " is no Boolean: \"" + text + "\"");
         return false;
     }
 }
@@ -219,7 +216,7 @@ void VbDialog::MaskWithStars(QLineEdit* box) {
 }
 
 void VbDialog::ApplyAlwaysOnTop() {
-    if (!OptionIsTrue(kOptionOnTop)) return;
+    if (!OptionIsTrue(modMain::Option::OnTop)) return;
     if (QWindow* window = windowHandle(); window && !(window->flags() & Qt::WindowStaysOnTopHint))
         window->setFlag(Qt::WindowStaysOnTopHint, true);
 }

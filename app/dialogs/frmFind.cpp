@@ -14,6 +14,7 @@
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainDisplay.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainTree.h"
 #include "app/dialogs/VbKeys.h"
 #include "app/trace/Trace.h"
@@ -22,12 +23,7 @@
 #include "platform/qt/AnsiText.h"
 #include "platform/qt/Desktop.h"
 
-namespace {
-
-constexpr long kOptionCaseSens = 8;
-constexpr long kOptionScope = 9;
-
-}  // namespace
+using modMain::Option;
 
 frmFind::frmFind(FindTarget& target) : VbDialog("frmFind", Owner::MainWindow), target_(target) {
     setWindowTitle(QStringLiteral("Find"));
@@ -119,11 +115,11 @@ void frmFind::DoConfig() {
     TRACE("DoConfig");
     // Options that are no number read as 0: a damaged options file leaves
     // the dialog usable.
-    chkCaseSens->setChecked(modMain::OptionNumber(kOptionCaseSens).value_or(0) != 0);
+    chkCaseSens->setChecked(modMain::OptionLong(Option::FindCaseSens, modMain::IfUnusable::Quiet).value_or(0) != 0);
     double titlesOnly = 0;
     TRACE_LOCAL(titlesOnly);
     try {
-        titlesOnly = vb::Val(modMain::OptionText(kOptionScope));
+        titlesOnly = vb::Val(modMain::OptionText(Option::FindScope));
     } catch (const vb::VbError&) {
         trace_frame_.Recover();
     }
@@ -162,7 +158,7 @@ TRACE_BOUNDARY
 
 void frmFind::chkCaseSens_Click() try {
     TRACE("chkCaseSens_Click");
-    modMain::ProgConfig(kOptionCaseSens) = chkCaseSens->isChecked() ? "1" : "0";
+    modMain::OptionSlot(Option::FindCaseSens) = chkCaseSens->isChecked() ? "1" : "0";
 }
 TRACE_BOUNDARY
 
@@ -180,7 +176,7 @@ TRACE_BOUNDARY
 
 void frmFind::StoreScope() {
     TRACE("StoreScope");
-    modMain::ProgConfig(kOptionScope) = optSearchTitles->isChecked() ? "1" : "0";
+    modMain::OptionSlot(Option::FindScope) = optSearchTitles->isChecked() ? "1" : "0";
 }
 
 void frmFind::optSearchEverywhere_KeyDown(int& KeyCode, int Shift) {

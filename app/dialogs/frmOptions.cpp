@@ -13,6 +13,7 @@
 
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/dialogs/VbKeys.h"
 #include "app/trace/Trace.h"
 #include "platform/VbError.h"
@@ -22,12 +23,7 @@
 
 namespace {
 
-constexpr long kOptionAutorun = 3;
-constexpr long kOptionDBPath = 5;
-constexpr long kOptionLoadLastUser = 7;
-constexpr long kOptionLockMinutes = 11;
-constexpr long kOptionTrayMode = 12;
-constexpr long kOptionBackupCopies = 13;
+using modMain::Option;
 
 constexpr std::int32_t kLargestNumber = 999;
 
@@ -173,16 +169,16 @@ void frmOptions::DoConfig() {
     TRACE("DoConfig");
     // A check box that changes runs its handler: with option 3 on, the
     // autorun entry is written again.
-    chkStartWithWin->setChecked(NumericValue(modMain::OptionText(kOptionAutorun)) != 0);
-    chkLoadLUser->setChecked(NumericValue(modMain::OptionText(kOptionLoadLastUser)) != 0);
-    chkTrayMode->setChecked(NumericValue(modMain::OptionText(kOptionTrayMode)) != 0);
-    txtDBPath->setText(qtplat::PathToQString(modMain::OptionText(kOptionDBPath)));
-    ShowNumberOption(kOptionLockMinutes, chkPaswProtect, txtInactMin);
-    ShowNumberOption(kOptionBackupCopies, chkDBBackup, txtBackCopies);
+    chkStartWithWin->setChecked(NumericValue(modMain::OptionText(Option::Autorun)) != 0);
+    chkLoadLUser->setChecked(NumericValue(modMain::OptionText(Option::AutoLogin)) != 0);
+    chkTrayMode->setChecked(NumericValue(modMain::OptionText(Option::TrayMode)) != 0);
+    txtDBPath->setText(qtplat::PathToQString(modMain::OptionText(Option::DBPath)));
+    ShowNumberOption(Option::LockMinutes, chkPaswProtect, txtInactMin);
+    ShowNumberOption(Option::BackupCopies, chkDBBackup, txtBackCopies);
     ShowFormLang();
 }
 
-void frmOptions::ShowNumberOption(long n, QCheckBox* check, QLineEdit* box) {
+void frmOptions::ShowNumberOption(Option n, QCheckBox* check, QLineEdit* box) {
     TRACE("ShowNumberOption", TV(n));
     const std::string option = modMain::OptionText(n);
     TRACE_LOCAL(option);
@@ -223,75 +219,75 @@ void frmOptions::Form_KeyDown(int& KeyCode, int Shift) {
 
 // ---- Plain options ----
 
-void frmOptions::StoreCheck(long n, const QCheckBox* box) {
+void frmOptions::StoreCheck(Option n, const QCheckBox* box) {
     TRACE("StoreCheck", TV(n));
-    modMain::ProgConfig(n) = box->isChecked() ? "1" : "0";
+    modMain::OptionSlot(n) = box->isChecked() ? "1" : "0";
 }
 
 void frmOptions::chkStartWithWin_Click() try {
     TRACE("chkStartWithWin_Click");
-    StoreCheck(kOptionAutorun, chkStartWithWin);
+    StoreCheck(Option::Autorun, chkStartWithWin);
     modMain::AutorunManagement(chkStartWithWin->isChecked());
 }
 TRACE_BOUNDARY
 
 void frmOptions::chkLoadLUser_Click() try {
     TRACE("chkLoadLUser_Click");
-    StoreCheck(kOptionLoadLastUser, chkLoadLUser);
+    StoreCheck(Option::AutoLogin, chkLoadLUser);
 }
 TRACE_BOUNDARY
 
 void frmOptions::chkTrayMode_Click() try {
     TRACE("chkTrayMode_Click");
-    StoreCheck(kOptionTrayMode, chkTrayMode);
+    StoreCheck(Option::TrayMode, chkTrayMode);
 }
 TRACE_BOUNDARY
 
 // ---- Options with a number ----
 
-void frmOptions::NumberSwitchClick(long n, const QCheckBox* check, QLineEdit* box) {
+void frmOptions::NumberSwitchClick(Option n, const QCheckBox* check, QLineEdit* box) {
     TRACE("NumberSwitchClick", TV(n));
     if (!check->isChecked()) {
         // Off: the number stays behind the "n" for when it is on again.
         const std::optional<std::int32_t> typed = BoxNumber(box->text());
-        modMain::ProgConfig(n) = "n" + (typed ? vb::CStr(*typed) : WithoutOffMark(modMain::ProgConfig(n)));
+        modMain::OptionSlot(n) = "n" + (typed ? vb::CStr(*typed) : WithoutOffMark(modMain::OptionSlot(n)));
         box->setEnabled(false);
         return;
     }
-    const std::string number = WithoutOffMark(modMain::ProgConfig(n));
-    modMain::ProgConfig(n) = number;
+    const std::string number = WithoutOffMark(modMain::OptionSlot(n));
+    modMain::OptionSlot(n) = number;
     box->setText(qtplat::AnsiToQString(number));
     box->setEnabled(true);
 }
 
-void frmOptions::NumberBoxChange(long n, const QCheckBox* check, const QLineEdit* box) {
+void frmOptions::NumberBoxChange(Option n, const QCheckBox* check, const QLineEdit* box) {
     TRACE("NumberBoxChange", TV(n));
     // Only a number is taken; the feature keeps its on or off state.
     if (const std::optional<std::int32_t> typed = BoxNumber(box->text()))
-        modMain::ProgConfig(n) = (check->isChecked() ? "" : "n") + vb::CStr(*typed);
+        modMain::OptionSlot(n) = (check->isChecked() ? "" : "n") + vb::CStr(*typed);
 }
 
 void frmOptions::chkPaswProtect_Click() try {
     TRACE("chkPaswProtect_Click");
-    NumberSwitchClick(kOptionLockMinutes, chkPaswProtect, txtInactMin);
+    NumberSwitchClick(Option::LockMinutes, chkPaswProtect, txtInactMin);
 }
 TRACE_BOUNDARY
 
 void frmOptions::chkDBBackup_Click() try {
     TRACE("chkDBBackup_Click");
-    NumberSwitchClick(kOptionBackupCopies, chkDBBackup, txtBackCopies);
+    NumberSwitchClick(Option::BackupCopies, chkDBBackup, txtBackCopies);
 }
 TRACE_BOUNDARY
 
 void frmOptions::txtInactMin_Change() try {
     TRACE("txtInactMin_Change");
-    NumberBoxChange(kOptionLockMinutes, chkPaswProtect, txtInactMin);
+    NumberBoxChange(Option::LockMinutes, chkPaswProtect, txtInactMin);
 }
 TRACE_BOUNDARY
 
 void frmOptions::txtBackCopies_Change() try {
     TRACE("txtBackCopies_Change");
-    NumberBoxChange(kOptionBackupCopies, chkDBBackup, txtBackCopies);
+    NumberBoxChange(Option::BackupCopies, chkDBBackup, txtBackCopies);
 }
 TRACE_BOUNDARY
 
@@ -306,7 +302,7 @@ void frmOptions::cmdChangeDBPath_Click() try {
     modMain::ChaneDBPath(this);
     setEnabled(true);
     if (!IsLoaded()) return;
-    txtDBPath->setText(qtplat::PathToQString(modMain::OptionText(kOptionDBPath)));
+    txtDBPath->setText(qtplat::PathToQString(modMain::OptionText(Option::DBPath)));
 }
 TRACE_BOUNDARY
 
@@ -325,7 +321,7 @@ void frmOptions::cmdOk_Click() try {
     TRACE("cmdOk_Click");
     if (!NumberIsValid(chkPaswProtect, txtInactMin, kMinutesNoNumber)) return;
     if (!NumberIsValid(chkDBBackup, txtBackCopies, kCopiesNoNumber)) return;
-    const std::string tray = modMain::OptionText(kOptionTrayMode);
+    const std::string tray = modMain::OptionText(Option::TrayMode);
     TRACE_LOCAL(tray);
     if (tray == "1" && !modMain::DoUnloadTIcon)
         tray_.TrayIconManagement(1);

@@ -23,6 +23,10 @@
 #include "app/dialogs/VbDialog.h"
 #include "app/trace/VbArray.h"
 
+namespace modMain {
+enum class Option : long;
+}
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -84,13 +88,13 @@ protected:
 private:
     void DoConfig();
     // A check box of a plain "0"/"1" option.
-    void StoreCheck(long n, const QCheckBox* box);
+    void StoreCheck(modMain::Option n, const QCheckBox* box);
     // Fills a switch and its number box from option n (11 or 13).
-    void ShowNumberOption(long n, QCheckBox* check, QLineEdit* box);
+    void ShowNumberOption(modMain::Option n, QCheckBox* check, QLineEdit* box);
     // The switch of option n was clicked.
-    void NumberSwitchClick(long n, const QCheckBox* check, QLineEdit* box);
+    void NumberSwitchClick(modMain::Option n, const QCheckBox* check, QLineEdit* box);
     // The number box of option n changed.
-    void NumberBoxChange(long n, const QCheckBox* check, const QLineEdit* box);
+    void NumberBoxChange(modMain::Option n, const QCheckBox* check, const QLineEdit* box);
     // False, after a message, when a switched-on number box holds no number.
     bool NumberIsValid(const QCheckBox* check, QLineEdit* box, const char* message);
 

@@ -10,6 +10,7 @@
 
 #include "app/core/modMain.h"
 #include "app/core/modMainDisplay.h"
+#include "app/core/modMainOptions.h"
 #include "app/dialogs/VbKeys.h"
 #include "app/trace/Trace.h"
 #include "platform/VbStrings.h"
@@ -18,8 +19,8 @@
 
 namespace {
 
-constexpr long kOptionClipCopy = 10;
-constexpr long kOptionLength = 15;
+using modMain::Option;
+
 constexpr int kLengthDigits = 2;
 
 }  // namespace
@@ -102,12 +103,12 @@ void frmPaswGenerator::DoConfig() {
     // Each step stores its control's value back, as its handler does.
     {
         const QSignalBlocker quiet(txtPaswLenght);
-        txtPaswLenght->setText(qtplat::AnsiToQString(modMain::ProgConfig(kOptionLength)));
+        txtPaswLenght->setText(qtplat::AnsiToQString(modMain::OptionSlot(Option::GenLength)));
     }
     txtPaswLenght_Change();
     {
         const QSignalBlocker quiet(chkClipCopy);
-        chkClipCopy->setChecked(modMain::ProgConfig(kOptionClipCopy) == "1");
+        chkClipCopy->setChecked(modMain::OptionSlot(Option::GenClipCopy) == "1");
     }
     chkClipCopy_Click();
     ShowFormLang();
@@ -140,14 +141,14 @@ void frmPaswGenerator::txtPaswLenght_Change() try {
     // The box holds digits or the option's own bytes, which always convert.
     const std::optional<std::string> text = qtplat::QStringToAnsi(txtPaswLenght->text());
     if (!text) return;
-    PrevLenght = modMain::ProgConfig(kOptionLength);
-    modMain::ProgConfig(kOptionLength) = *text;
+    PrevLenght = modMain::OptionSlot(Option::GenLength);
+    modMain::OptionSlot(Option::GenLength) = *text;
 }
 TRACE_BOUNDARY
 
 void frmPaswGenerator::chkClipCopy_Click() try {
     TRACE("chkClipCopy_Click");
-    modMain::ProgConfig(kOptionClipCopy) = std::string(chkClipCopy->isChecked() ? "1" : "0");
+    modMain::OptionSlot(Option::GenClipCopy) = std::string(chkClipCopy->isChecked() ? "1" : "0");
 }
 TRACE_BOUNDARY
 

@@ -22,6 +22,7 @@
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainBackup.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainUsers.h"
 #include "app/dialogs/frmPassword.h"
 #include "app/trace/Trace.h"
@@ -167,7 +168,7 @@ void frmRestore::ShowFormLang() {
     SetCaption(lblDBsCap, 146);
 }
 
-std::string frmRestore::BackupFolder() { return modMain::Pt(modMain::ProgConfig(5)) + "Backup/"; }
+std::string frmRestore::BackupFolder() { return modMain::Pt(modMain::OptionSlot(modMain::Option::DBPath)) + "Backup/"; }
 
 void frmRestore::ListDBsForRestore(std::string& DBPath) {
     TRACE("ListDBsForRestore", TV_PATH(DBPath));
@@ -245,7 +246,7 @@ void frmRestore::cmdRestore_Click() try {
     const std::string UsName = *user;
     TRACE_LOCAL(UsName);
     if (qtplat::MsgBox(modLang::Texts(129), qtplat::vbYesNo) == qtplat::vbNo || !IsLoaded()) return;
-    modMain::ProgConfig(5) = modMain::Pt(modMain::ProgConfig(5));
+    modMain::OptionSlot(modMain::Option::DBPath) = modMain::Pt(modMain::OptionSlot(modMain::Option::DBPath));
     if (!SaveCurrentUser()) return;
 
     // The copy is complete beside the user's file before it takes that

@@ -7,6 +7,7 @@
 
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainUserFiles.h"
 #include "app/core/modMainUsers.h"
 #include "app/dialogs/VbKeys.h"
@@ -19,8 +20,6 @@
 #include "platform/qt/Desktop.h"
 
 namespace {
-
-constexpr long kOptionDBPath = 5;
 
 constexpr const char* kUnsafeName = "This name cannot be a user's file name; nothing has been deleted.";
 constexpr const char* kNotDeleted = "The database file of this user could not be deleted.";
@@ -75,7 +74,7 @@ void frmSelectUser::ListUsers() {
     TRACE("ListUsers");
     trace::VbArray<std::string> names;
     TRACE_LOCAL(names);
-    modMain::FindUsers(modMain::ProgConfig(kOptionDBPath), names);
+    modMain::FindUsers(modMain::OptionSlot(modMain::Option::DBPath), names);
     lstUsers->clear();
     if (!names.Allocated()) return;
     for (long i = 1; i <= names.UBound(); ++i) {

@@ -8,13 +8,15 @@
 
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainRemovable.h"
 #include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/Twips.h"
-#include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
 #include "platform/qt/Desktop.h"
+
+using modMain::Option;
 
 namespace {
 
@@ -98,21 +100,21 @@ TRACE_BOUNDARY
 void frmMain::mnuViewToolBar_Click() try {
     TRACE("mnuViewToolBar_Click");
     // The action has already turned its check mark over.
-    winopt::Set(winopt::kToolbar, BoolText(mnuViewToolBar->isChecked()));
+    modMain::SetOption(Option::Toolbar, BoolText(mnuViewToolBar->isChecked()));
     DoConfig();
 }
 TRACE_BOUNDARY
 
 void frmMain::mnuViewStatusbar_Click() try {
     TRACE("mnuViewStatusbar_Click");
-    winopt::Set(winopt::kStatusBar, BoolText(mnuViewStatusbar->isChecked()));
+    modMain::SetOption(Option::StatusBar, BoolText(mnuViewStatusbar->isChecked()));
     DoConfig();
 }
 TRACE_BOUNDARY
 
 void frmMain::mnuViewOnTop_Click() try {
     TRACE("mnuViewOnTop_Click");
-    winopt::Set(winopt::kOnTop, BoolText(mnuViewOnTop->isChecked()));
+    modMain::SetOption(Option::OnTop, BoolText(mnuViewOnTop->isChecked()));
     ApplyOnTop(mnuViewOnTop->isChecked());
 }
 TRACE_BOUNDARY

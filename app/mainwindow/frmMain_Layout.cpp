@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/mainwindow/MainLayout.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/SplitterBar.h"
@@ -15,6 +16,8 @@
 #include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
 #include "platform/VbStrings.h"
+
+using modMain::Option;
 
 namespace {
 
@@ -26,7 +29,7 @@ void Place(QWidget* w, const mainlayout::Rect& r) {
 // The height a bar gets when shown: its tag, or `design` when the tag is no
 // number.
 float TagHeight(const QWidget* bar, std::int32_t design) {
-    return static_cast<float>(winopt::CLngText(bar->property("Tag").toString().toStdString()).value_or(design));
+    return static_cast<float>(modMain::CLngText(bar->property("Tag").toString().toStdString()).value_or(design));
 }
 
 }  // namespace
@@ -53,7 +56,7 @@ void frmMain::Form_Resize() try {
     mainlayout::Input in;
     in.W = ClientWidth();
     in.H = ClientHeight();
-    in.toolbarShown = winopt::GetBool(winopt::kToolbar, true, true);
+    in.toolbarShown = modMain::OptionBool(Option::Toolbar, true, modMain::IfUnusable::Quiet);
     in.toolbarHeight = toolbarHeight_;
     in.statusHeight = statusBarHeight_;
     in.treeWidth = treeWidth_;
@@ -75,25 +78,25 @@ void frmMain::SaveGUIConf() {
         return;
     }
     const QRect frame = frameGeometry();
-    winopt::Set(winopt::kWidth, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.width()))));
-    winopt::Set(winopt::kHeight, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.height()))));
-    winopt::Set(winopt::kLeft, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.x()))));
-    winopt::Set(winopt::kTop, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.y()))));
-    winopt::Set(winopt::kTreeWidth, winopt::CStrSingle(treeWidth_));
+    modMain::SetOption(Option::Width, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.width()))));
+    modMain::SetOption(Option::Height, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.height()))));
+    modMain::SetOption(Option::Left, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.x()))));
+    modMain::SetOption(Option::Top, winopt::CStrSingle(static_cast<float>(twips::FromPixels(frame.y()))));
+    modMain::SetOption(Option::TreeWidth, winopt::CStrSingle(treeWidth_));
 }
 
 void frmMain::DoConfig() {
     TRACE("DoConfig");
     // Every option is read before the window changes: showing or moving it
     // lays out and stores the geometry it has then.
-    const bool onTop = winopt::GetBool(winopt::kOnTop, false);
-    const bool statusBar = winopt::GetBool(winopt::kStatusBar, true);
-    const bool toolbar = winopt::GetBool(winopt::kToolbar, true);
-    const std::int32_t treeWidth = winopt::GetLong(winopt::kTreeWidth, 3015);
-    const std::optional<std::int32_t> width = winopt::GetLong(winopt::kWidth);
-    const std::optional<std::int32_t> height = winopt::GetLong(winopt::kHeight);
-    const std::optional<std::int32_t> top = winopt::GetLong(winopt::kTop);
-    const std::optional<std::int32_t> left = winopt::GetLong(winopt::kLeft);
+    const bool onTop = modMain::OptionBool(Option::OnTop, false);
+    const bool statusBar = modMain::OptionBool(Option::StatusBar, true);
+    const bool toolbar = modMain::OptionBool(Option::Toolbar, true);
+    const std::int32_t treeWidth = modMain::OptionLong(Option::TreeWidth, 3015);
+    const std::optional<std::int32_t> width = modMain::OptionLong(Option::Width);
+    const std::optional<std::int32_t> height = modMain::OptionLong(Option::Height);
+    const std::optional<std::int32_t> top = modMain::OptionLong(Option::Top);
+    const std::optional<std::int32_t> left = modMain::OptionLong(Option::Left);
 
     // While the window is set up no resize lays out or stores half of it.
     applyingConfig_ = true;

@@ -6,13 +6,15 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
-#include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/mainwindow/modIcon.h"
 #include "platform/qt/AnsiText.h"
 #include "platform/qt/Desktop.h"
+
+using modMain::Option;
 
 namespace {
 
@@ -72,7 +74,7 @@ void frmMain::Form_Load() try {
     // The tree draws lines, plus and minus signs, pictures and text.
     trvDatabase->setRootIsDecorated(true);
     modMain::DbgPrint("TESTPOINT 2");
-    modMain::AutorunManagement(winopt::GetBool(winopt::kAutorun, false));
+    modMain::AutorunManagement(modMain::OptionBool(Option::Autorun, false));
     DoConfig();
     modIcon::SetIcon(this, modMain::Pt(modMain::AppPath()) + "mainicon.ico", true);
     ShowFormLang();
@@ -81,13 +83,13 @@ void frmMain::Form_Load() try {
     modMain::DbgPrint("TESTPOINT 4");
     trvDatabase->SetImageList(imlMainList);
 
-    const std::string lastUser = winopt::Get(winopt::kLastUser);
-    if (!lastUser.empty() && winopt::GetBool(winopt::kAutoLogin, false)) {
+    const std::string lastUser = modMain::OptionText(Option::LastUser);
+    if (!lastUser.empty() && modMain::OptionBool(Option::AutoLogin, false)) {
         AskPassword(lastUser);
         if (modMain::FrmPaswResult == 1) LogInWithEnteredPassword(lastUser);
     }
     modMain::DbgPrint("TESTPOINT 5");
-    if (winopt::TrayModeOption()) TrayIconManagement(1);
+    if (modMain::TrayModeOn()) TrayIconManagement(1);
     modMain::DbgPrint("TESTPOINT 6");
 }
 TRACE_BOUNDARY
@@ -102,7 +104,7 @@ void frmMain::Form_Paint() try {
         bool& running;
         ~Unlocked() { running = false; }
     } unlocked{unlocking_};
-    AskPassword(winopt::Get(winopt::kLastUser));
+    AskPassword(modMain::OptionText(Option::LastUser));
     if (modMain::FrmPaswResult == 1) {
         IsProtected = false;
         Enable(mnuTraySaveDB, true);
@@ -127,7 +129,7 @@ void frmMain::Form_Paint() try {
 TRACE_BOUNDARY
 
 bool frmMain::InTrayMode() const {
-    if (!winopt::TrayModeOption() || !modMain::DoUnloadTIcon) return false;
+    if (!modMain::TrayModeOn() || !modMain::DoUnloadTIcon) return false;
     return TrayAvailable ? TrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 

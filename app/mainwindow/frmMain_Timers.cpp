@@ -6,6 +6,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainBackup.h"
+#include "app/core/modMainOptions.h"
 #include "app/core/modMainTree.h"
 #include "app/core/modMainUsers.h"
 #include "app/dialogs/VbDialog.h"
@@ -14,11 +15,12 @@
 #include "app/mainwindow/frmSysTray.h"
 #include "platform/qt/Desktop.h"
 
+using modMain::Option;
+
 namespace {
 
 // CheckActivity: no input for longer than the lock time (option 11).
 constexpr std::int32_t kInactive = 3;
-constexpr long kLockMinutesOption = 11;
 // Counted auto-backup ticks from one backup to the next.
 constexpr std::int32_t kTicksPerBackup = 60;
 
@@ -56,7 +58,7 @@ void frmMain::tmrTimer_Timer() try {
         EnableButton("btnDelFolder", false);
         EnableButton("btnDelRec", false);
     }
-    if (modMain::OptionText(kLockMinutesOption).starts_with('n')) return;
+    if (modMain::OptionText(Option::LockMinutes).starts_with('n')) return;
     if (modMain::CheckActivity() == kInactive && !IsProtected) Lock();
 }
 TRACE_BOUNDARY

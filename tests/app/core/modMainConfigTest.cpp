@@ -173,17 +173,4 @@ TEST_F(modMainConfig, ChangingTheDatabasesFolderStartsAtTheOldOneAndSavesTheChoi
     EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
-TEST_F(modMainConfig, OptionNumbersAreCheckedBeforeUse) {
-    SetOptions({"15", " 7 ", "15.5", "n15", "", "abc", "99999999999"});
-    const std::pair<long, std::optional<std::int32_t>> cases[] = {
-        {1, 15},           {2, 7},
-        {3, 16},           {4, std::nullopt},
-        {5, std::nullopt}, {6, std::nullopt},
-        {7, std::nullopt}, {8, std::nullopt},
-        {0, std::nullopt},
-    };
-    for (const auto& [n, value] : cases) EXPECT_EQ(modMain::OptionNumber(n), value) << n;
-    EXPECT_EQ(trace::FStack.UBound(), 0);
-}
-
 }  // namespace
