@@ -8,10 +8,11 @@
 // through the write-fault seam below.
 //
 // Writers that stay outside on purpose: the append-only log (nothing to
-// replace), the fault report (it is written from a signal handler and must
-// stay async-signal-safe), the instance and registry lock files (empty
-// files held for their locks), and the library's deciphered scratch files
-// in the private folder (created once, never replaced).
+// replace), the fault report (written from a signal handler, so it must stay
+// async-signal-safe), the instance and registry lock files (held for their
+// locks, never rewritten), and the deciphered scratch file a save and a load
+// hand to the library (a memory file, else a private file made once and
+// removed after, never a replacement for another).
 #include <sys/types.h>
 
 #include <cstdint>
