@@ -8,6 +8,8 @@
 // set exactly as it was.
 #include "app/core/modMainBackup.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -17,6 +19,7 @@
 
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
+#include "app/core/modMainUserFiles.h"
 #include "app/core/modMainUsers.h"
 #include "app/core/modTimer.h"
 #include "app/trace/Trace.h"
@@ -30,11 +33,11 @@ namespace modMain {
 namespace {
 
 constexpr std::string_view kBackupSuffix = ".vdb.BACKUP";
-// The complete new copy waits beside its number, under the number's name and
-// this tag, until the set has been rotated; the oldest copy waits under the
-// second suffix until the new copy is in place. Neither name ends in ".vdb"
-// or ".vdb.BACKUP".
-constexpr std::string_view kPendingTag = ".pending-";
+// The complete new copy waits beside its number, under the number's name,
+// this tag and the process id, until the set has been rotated; the oldest
+// copy waits under the second suffix until the new copy is in place. Neither
+// name ends in ".vdb" or ".vdb.BACKUP".
+constexpr std::string_view kPendingTag = ".pending";
 constexpr std::string_view kDroppedSuffix = ".vdb.BACKUP.dropped";
 
 // The copy number of a backup file, or nothing when the file name is not
@@ -210,9 +213,13 @@ void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& s
     if (!FileExist(source) && IsUserFilePath(pDB->Path()) && FileExist(pDB->Path())) source = pDB->Path();
     TRACE_LOCAL(source);
     // The whole copy first, synced: until it is complete no existing copy is
-    // touched. An abandoned copy leaves nothing behind.
+    // touched. An abandoned copy leaves nothing behind; one a program that
+    // ended midway left there is removed.
+    const std::string newName = CopyFileName(fsName, plan.newCopy);
+    RemoveOrphans(folder, newName + std::string(kPendingTag));
     const plat::FileContent content = plat::ReadForCopy(source);
-    plat::AtomicFile newCopy(folder + CopyFileName(fsName, plan.newCopy), content.mode, kPendingTag);
+    plat::AtomicFile newCopy(folder + newName, content.mode,
+                             std::string(kPendingTag) + std::to_string(::getpid()) + "-");
     newCopy.Write(content.bytes);
     newCopy.Sync();
     // The oldest copy leaves the set under a name of its own (one a crash

@@ -267,6 +267,18 @@ TEST_F(Backup, AFailureAtAnyStepOfTheRotationPutsTheSetBackAsItWas) {
     }
 }
 
+TEST_F(Backup, ACopyThatAnEndedProgramLeftHalfMadeIsRemoved) {
+    const Files full = {{"alice_1.vdb.BACKUP", "c1"}, {"alice_2.vdb.BACKUP", "c2"}};
+    PutBackups(full);
+    // 99999999 runs nowhere; process 1 always runs.
+    PutBackups({{"alice_2.vdb.BACKUP.pending99999999-a1b2c3", "half"}, {"alice_2.vdb.BACKUP.pending1-d4e5f6", "busy"}});
+    modMain::ProgConfig(13) = "2";
+    modMain::DoAutobackup(db);
+    EXPECT_EQ(BackupFolder(), (Files{{"alice_1.vdb.BACKUP", "c2"},
+                                     {"alice_2.vdb.BACKUP", "alice's file as it is on disk"},
+                                     {"alice_2.vdb.BACKUP.pending1-d4e5f6", "busy"}}));
+}
+
 TEST_F(Backup, ARealFullDiskLeavesTheSetAsItWas) {
     qpmtest::ScopedTmpfs disk(backups.substr(0, backups.size() - 1), 64 * 1024);
     if (!disk.mounted()) GTEST_SKIP() << "no tmpfs could be mounted: " << disk.error();
