@@ -16,6 +16,7 @@ namespace {
 std::mutex g_faultMutex;
 WriteFaults g_faults;
 std::int64_t g_bytesWritten = 0;
+std::int32_t g_renames = 0;
 
 // Returns how many of `wanted` bytes the fault seam lets through.
 std::size_t AllowedBytes(std::size_t wanted) {
@@ -28,9 +29,11 @@ std::size_t AllowedBytes(std::size_t wanted) {
     return allowed;
 }
 
+// Counts a rename and tells whether the fault seam refuses it.
 bool RenameRefused() {
     std::lock_guard lock(g_faultMutex);
-    return g_faults.refuseRename;
+    ++g_renames;
+    return g_faults.refuseRename || g_renames == g_faults.refuseRenameNo;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -58,12 +61,25 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     return true;
 }
 
+// Every rename of the file layer: false, with errno set, when it failed or
+// the fault seam refused it.
+bool Rename(const std::string& from, const std::string& to, bool replace) {
+    if (RenameRefused()) {
+        errno = EIO;
+        return false;
+    }
+    return replace ? ::rename(from.c_str(), to.c_str()) == 0 : RenameNoReplace(from, to);
+}
+
+constexpr long kFileAlreadyExists = 58;
+
 }  // namespace
 
 void SetWriteFaults(const WriteFaults& faults) {
     std::lock_guard lock(g_faultMutex);
     g_faults = faults;
     g_bytesWritten = 0;
+    g_renames = 0;
 }
 
 void ClearWriteFaults() { SetWriteFaults(WriteFaults{}); }
@@ -108,7 +124,8 @@ bool IsOwnDescriptorPath(const std::string& path) {
     return path.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
 }
 
-AtomicFile::AtomicFile(std::string target, mode_t mode, std::string_view tempTag) : target_(std::move(target)) {
+AtomicFile::AtomicFile(std::string target, mode_t mode, std::string_view tempTag)
+    : target_(std::move(target)), mode_(mode) {
     if (IsOwnDescriptorPath(target_)) {
         fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
@@ -151,6 +168,11 @@ void AtomicFile::Write(std::string_view bytes) {
     if (allowed < bytes.size()) vb::Raise(vb::errPathFileAccess);  // the seam's "disk full"
 }
 
+void AtomicFile::Sync() {
+    if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
+    if (!inPlace_ && ::fsync(fd_) != 0) vb::Raise(vb::errPathFileAccess);
+}
+
 void AtomicFile::Commit(bool replace) {
     if (fd_ < 0) vb::Raise(vb::errPathFileAccess);
     if (inPlace_) {
@@ -159,13 +181,11 @@ void AtomicFile::Commit(bool replace) {
         if (!closed) vb::Raise(vb::errPathFileAccess);
         return;
     }
+    if (!replace) ::fchmod(fd_, mode_);
     bool ok = ::fsync(fd_) == 0;
     ok = (::close(fd_) == 0) && ok;
     fd_ = -1;
-    if (ok && !RenameRefused())
-        ok = replace ? ::rename(temp_.c_str(), target_.c_str()) == 0 : RenameNoReplace(temp_, target_);
-    else
-        ok = false;
+    ok = ok && Rename(temp_, target_, replace);
     if (!ok) {
         ::unlink(temp_.c_str());
         temp_.clear();
@@ -192,11 +212,28 @@ void ReplaceFile(const std::string& target, std::string_view content, mode_t mod
     file.Commit();
 }
 
-void CopyFileAtomic(const std::string& from, const std::string& to) {
-    std::string bytes = ReadFileOrRaise(from);
+FileContent ReadForCopy(const std::string& path) {
+    FileContent content{ReadFileOrRaise(path)};
     struct stat st {};
-    mode_t bits = (::stat(from.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0600;
-    ReplaceFile(to, bytes, bits);
+    if (::stat(path.c_str(), &st) == 0) content.mode = st.st_mode & 07777;
+    return content;
+}
+
+void CopyFileAtomic(const std::string& from, const std::string& to) {
+    const FileContent source = ReadForCopy(from);
+    ReplaceFile(to, source.bytes, source.mode);
+}
+
+void RenameFile(const std::string& from, const std::string& to, bool replace) {
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) != 0) vb::Raise(vb::errFileNotFound);
+    if (!Rename(from, to, replace)) {
+        if (errno == ENOENT) vb::Raise(vb::errFileNotFound);
+        if (errno == EEXIST && !replace) vb::Raise(kFileAlreadyExists);
+        vb::Raise(vb::errPathFileAccess);
+    }
+    SyncFolder(FolderOf(to));
+    if (FolderOf(from) != FolderOf(to)) SyncFolder(FolderOf(from));
 }
 
 }  // namespace plat

@@ -1,8 +1,18 @@
 #pragma once
-// Whole-file reading and atomic replacement. Every file the system rewrites
-// goes through AtomicFile: the new content is written to a temporary file in
-// the same folder, flushed to disk and renamed over the old file, so a failed
-// write never leaves a damaged or half-written file behind.
+// Whole-file reading, atomic replacement and renaming: the one way the
+// system writes its files. A file is rewritten through AtomicFile: the new
+// content is written to a temporary file in the same folder, flushed to disk
+// and renamed over the old file (or, for a commit that may not replace,
+// onto a free name only), so a failed write never leaves a damaged or
+// half-written file behind. Files are renamed through RenameFile. Both go
+// through the write-fault seam below.
+//
+// Writers that stay outside on purpose: the append-only log (nothing to
+// replace), the fault report (written from a signal handler, so it must stay
+// async-signal-safe), the instance and registry lock files (held for their
+// locks, never rewritten), and the deciphered scratch file a save and a load
+// hand to the library (a memory file, else a private file made once and
+// removed after, never a replacement for another).
 #include <sys/types.h>
 
 #include <cstdint>
@@ -43,10 +53,14 @@ public:
 
     // Appends bytes; raises 75 on a write failure (a full disk, say).
     void Write(std::string_view bytes);
+    // Syncs what was written to disk now, before the commit, so that other
+    // files may be changed once the content is safe; raises 75 on failure.
+    void Sync();
     // Flushes, syncs and renames over the target; raises 75 on failure, in
     // which case the target is untouched and the temporary file is gone.
     // Without `replace` an existing target is never replaced: that is a
-    // failure too.
+    // failure too, and the new file gets `mode` (there is no target whose
+    // bits it could keep).
     void Commit(bool replace = true);
     // Drops the temporary file; the target stays as it was.
     void Abandon() noexcept;
@@ -57,24 +71,42 @@ private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    mode_t mode_;
     bool inPlace_ = false;
 };
 
 // Replaces `target` with `content` atomically; raises as AtomicFile does.
 void ReplaceFile(const std::string& target, std::string_view content, mode_t mode = 0600);
 
+// A file's whole content and permission bits, as a copy of it takes them.
+// Raises 53 when the file is missing and 75 when it cannot be read.
+struct FileContent {
+    std::string bytes;
+    mode_t mode = 0600;
+};
+FileContent ReadForCopy(const std::string& path);
+
 // Copies the file `from` over `to` through AtomicFile, so `to` is replaced
 // only by a complete copy. A new target gets the source's permission bits.
-// Raises 53 when `from` is missing and 75 when it cannot be read; the write
-// raises as AtomicFile does.
+// Raises as ReadForCopy does for `from`; the write raises as AtomicFile does.
 void CopyFileAtomic(const std::string& from, const std::string& to);
+
+// Renames the file `from` to `to`, replacing an existing `to` only with
+// `replace`; without it the rename is atomic: an existing `to` is never
+// replaced, even by a file that appears there meanwhile. Raises 53 when
+// `from` is missing, 58 when `to` exists and may not be replaced, and 75
+// on any other failure; a failed rename changes neither name.
+void RenameFile(const std::string& from, const std::string& to, bool replace);
 
 // Test seam for write failures: tests run as root, so permission bits cannot
 // make a write fail. While faults are set, AtomicFile writes fail once the
-// given number of bytes has been written in total, and renames are refused.
+// given number of bytes has been written in total, and renames (a commit's
+// and RenameFile's) are refused: all of them, or only the n-th one since the
+// faults were set, so that each step of a sequence of renames can fail.
 struct WriteFaults {
     std::int64_t failAfterBytes = -1;  // < 0: never
-    bool refuseRename = false;
+    bool refuseRename = false;         // every rename
+    std::int32_t refuseRenameNo = 0;   // > 0: that rename alone (1: the first)
 };
 void SetWriteFaults(const WriteFaults& faults);
 void ClearWriteFaults();

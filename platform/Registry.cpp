@@ -1,7 +1,5 @@
 #include "platform/Registry.h"
 
-#include <cstdlib>
-
 #include "platform/RegistryAutostart.h"
 #include "platform/RegistryHive.h"
 #include "platform/RegistryStore.h"
@@ -12,11 +10,6 @@ namespace plat {
 using namespace reg_internal;
 
 namespace {
-
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
 
 RegStatus SetAny(Hive hive, std::string_view key, std::string_view name, RegValue value) {
     auto norm = NormalizeKey(key);

@@ -6,6 +6,9 @@
 
 namespace plat {
 
+// The value of the environment variable `name`; empty when it is not set.
+std::string Env(const char* name);
+
 std::string SystemFolder();
 
 // The user's home folder: $HOME when set and not empty, else the password

@@ -1,23 +1,26 @@
 // The automatic backup: a rotating set of numbered copies of the logged-in
 // user's file in the folder "Backup" of the databases folder.
 //
-// The new copy is written in full under a name no listing takes before any
-// existing copy is deleted or renumbered, so a copy that fails (a full disk,
-// a missing user file) leaves the set exactly as it was.
+// The new copy is written in full and synced under a name no listing takes
+// before any existing copy is deleted or renumbered, and every renumbering
+// goes onto a free name and is undone when a later step fails, so a backup
+// that fails (a full disk, a missing user file, a refused rename) leaves the
+// set exactly as it was.
 #include "app/core/modMainBackup.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainOptions.h"
+#include "app/core/modMainUserFiles.h"
 #include "app/core/modMainUsers.h"
 #include "app/core/modTimer.h"
 #include "app/trace/Trace.h"
@@ -31,9 +34,12 @@ namespace modMain {
 namespace {
 
 constexpr std::string_view kBackupSuffix = ".vdb.BACKUP";
-// The complete new copy waits under this suffix until the set has been
-// rotated; it never ends in ".vdb" or ".vdb.BACKUP".
-constexpr std::string_view kPendingSuffix = ".vdb.BACKUP.pending";
+// The complete new copy waits beside its number, under the number's name,
+// this tag and the process id, until the set has been rotated; the oldest
+// copy waits under the second suffix until the new copy is in place. Neither
+// name ends in ".vdb" or ".vdb.BACKUP".
+constexpr std::string_view kPendingTag = ".pending";
+constexpr std::string_view kDroppedSuffix = ".vdb.BACKUP.dropped";
 
 // The copy number of a backup file, or nothing when the file name is not
 // "<fsName>_<n>.vdb.BACKUP" with n written as the backup writes it.
@@ -69,17 +75,34 @@ std::string CopyFileName(const std::string& fsName, std::int32_t n) {
     return fsName + "_" + vb::CStr(n) + std::string(kBackupSuffix);
 }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
+// The renumberings of one rotation. Unless the rotation is kept, they are
+// undone in reverse order, so a step that fails puts the set back as it was.
+class Rotation {
+public:
+    Rotation() = default;
+    ~Rotation() {
+        for (auto it = moves_.rbegin(); it != moves_.rend(); ++it) {
+            try {
+                plat::RenameFile(it->second, it->first, false);
+            } catch (const vb::VbError& e) {
+                DbgPrint("AUTOBACKUP: " + it->second + " could not be put back (" + e.Description() + ")");
+            }
+        }
+    }
+    Rotation(const Rotation&) = delete;
+    Rotation& operator=(const Rotation&) = delete;
 
-// Renames a copy to a number that must be free: the set is never shuffled
-// over a file that is there.
-void MoveCopy(const std::string& from, const std::string& to) {
-    if (Exists(to)) vb::Raise(58, "modMain.DoAutobackup");  // File already exists
-    if (::rename(from.c_str(), to.c_str()) != 0) vb::Raise(vb::errPathFileAccess, "modMain.DoAutobackup");
-}
+    // Renames a copy; without `replace` only to a name that is free, so the
+    // set is never shuffled over a file that is there.
+    void Move(const std::string& from, const std::string& to, bool replace = false) {
+        plat::RenameFile(from, to, replace);
+        moves_.emplace_back(from, to);
+    }
+    void Keep() noexcept { moves_.clear(); }
+
+private:
+    std::vector<std::pair<std::string, std::string>> moves_;
+};
 
 void MakeBackupFolder(const std::string& folder) {
     if (FileExist(folder)) return;
@@ -97,21 +120,6 @@ bool SaveBeforeCopy(const std::shared_ptr<clsDatabase>& pDB) {
         DbgPrint("AUTOBACKUP: the database could not be saved (" + vb::CStr(r) + "); the file on disk is copied");
     return r == 2;
 }
-
-// Removes the new copy's file unless it became a copy of the set.
-class PendingCopy {
-public:
-    explicit PendingCopy(std::string path) : path_(std::move(path)) {}
-    ~PendingCopy() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    PendingCopy(const PendingCopy&) = delete;
-    PendingCopy& operator=(const PendingCopy&) = delete;
-    void Done() noexcept { path_.clear(); }
-
-private:
-    std::string path_;
-};
 
 // Told when a backup fails (a full disk, a folder that cannot be written).
 constexpr const char* kBackupFailed = "The automatic backup could not be made (";
@@ -205,16 +213,28 @@ void MakeBackup(const std::shared_ptr<clsDatabase>& pDB, std::int32_t N, bool& s
     std::string source = userFile;
     if (!FileExist(source) && IsUserFilePath(pDB->Path()) && FileExist(pDB->Path())) source = pDB->Path();
     TRACE_LOCAL(source);
-    // The whole copy first: until it is complete no existing copy is touched.
-    const std::string pending = folder + fsName + std::string(kPendingSuffix);
-    plat::CopyFileAtomic(source, pending);
-    PendingCopy newCopy(pending);
-    if (plan.dropOldest) TrueKill(folder + CopyFileName(fsName, 1));
+    // The whole copy first, synced: until it is complete no existing copy is
+    // touched. An abandoned copy leaves nothing behind; one a program that
+    // ended midway left there is removed.
+    const std::string newName = CopyFileName(fsName, plan.newCopy);
+    RemoveOrphans(folder, newName + std::string(kPendingTag));
+    const plat::FileContent content = plat::ReadForCopy(source);
+    plat::AtomicFile newCopy(folder + newName, content.mode,
+                             std::string(kPendingTag) + std::to_string(::getpid()) + "-");
+    newCopy.Write(content.bytes);
+    newCopy.Sync();
+    // The oldest copy leaves the set under a name of its own (one a crash
+    // left there is replaced) and is deleted once the new copy is in place.
+    Rotation rotation;
+    const std::string dropped = folder + fsName + std::string(kDroppedSuffix);
+    if (plan.dropOldest) rotation.Move(folder + CopyFileName(fsName, 1), dropped, true);
     for (std::int32_t j : plan.shiftDown)
-        MoveCopy(folder + CopyFileName(fsName, j), folder + CopyFileName(fsName, j - 1));
-    if (::rename(pending.c_str(), (folder + CopyFileName(fsName, plan.newCopy)).c_str()) != 0)
-        vb::Raise(vb::errPathFileAccess, "modMain.DoAutobackup");
-    newCopy.Done();
+        rotation.Move(folder + CopyFileName(fsName, j), folder + CopyFileName(fsName, j - 1));
+    // The new copy's number is free by now, but for a set of no copies,
+    // whose one copy 0 each new copy replaces.
+    newCopy.Commit(plan.newCopy < 1);
+    rotation.Keep();
+    if (plan.dropOldest) TrueKill(dropped);
 }
 
 }  // namespace

@@ -117,6 +117,85 @@ TEST(AtomicFile, ACommitThatMayNotReplaceLeavesAnExistingTargetAndNothingBeside)
     EXPECT_EQ(FilesIn(dir.path()), 1u);
 }
 
+TEST(AtomicFile, ACommitThatMayNotReplaceGivesTheNewFileItsOwnModeAfterTheTargetMovedAway) {
+    // A file staged for a name that is taken now and free by the commit (a
+    // backup copy whose number is moved down meanwhile) gets the mode it was
+    // made with, not the bits of the file that was there.
+    TempDir dir;
+    const auto target = dir.file("copy_3");
+    WriteBytes(target, "older copy");
+    std::filesystem::permissions(target, std::filesystem::perms::owner_all | std::filesystem::perms::group_read);
+    plat::AtomicFile file(target, 0640);
+    file.Write("new copy");
+    file.Sync();
+    plat::RenameFile(target, dir.file("copy_2"), false);
+    file.Commit(false);
+    EXPECT_EQ(ReadBytes(target), "new copy");
+    EXPECT_EQ(
+        std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+    EXPECT_EQ(FilesIn(dir.path()), 2u);
+}
+
+TEST(RenameFile, RenamesAndRefusesWithTheFileLayersErrorsLeavingBothNamesAsTheyWere) {
+    struct Case {
+        const char* name;
+        bool targetExists;
+        bool sourceExists;
+        bool replace;
+        plat::WriteFaults faults;
+        long error;  // 0: renamed
+    };
+    const Case cases[] = {
+        {"onto a free name", false, true, false, {}, 0},
+        {"over an existing file, replacing", true, true, true, {}, 0},
+        {"over an existing file, not replacing", true, true, false, {}, 58},
+        {"a missing source", true, false, true, {}, vb::errFileNotFound},
+        {"a missing source onto a free name", false, false, false, {}, vb::errFileNotFound},
+        {"refused by the seam", true, true, true, {.refuseRename = true}, vb::errPathFileAccess},
+        {"refused by the seam, not replacing", false, true, false, {.refuseRename = true}, vb::errPathFileAccess},
+        {"only the first rename refused", false, true, false, {.refuseRenameNo = 1}, vb::errPathFileAccess},
+        {"only the second rename refused", false, true, false, {.refuseRenameNo = 2}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto from = dir.file("from");
+        const auto to = dir.file("to");
+        if (c.sourceExists) WriteBytes(from, "moving");
+        if (c.targetExists) WriteBytes(to, "staying");
+        long error = 0;
+        {
+            plat::ScopedWriteFaults faults(c.faults);
+            try {
+                plat::RenameFile(from, to, c.replace);
+            } catch (const vb::VbError& e) {
+                error = e.Number();
+            }
+        }
+        EXPECT_EQ(error, c.error);
+        if (error == 0) {
+            EXPECT_FALSE(std::filesystem::exists(from));
+            EXPECT_EQ(ReadBytes(to), "moving");
+        } else {
+            EXPECT_EQ(std::filesystem::exists(from) ? ReadBytes(from) : "", c.sourceExists ? "moving" : "");
+            EXPECT_EQ(std::filesystem::exists(to) ? ReadBytes(to) : "", c.targetExists ? "staying" : "");
+        }
+    }
+}
+
+TEST(RenameFile, TheSeamCountsACommitsRenameAndRenameFilesAlike) {
+    TempDir dir;
+    WriteBytes(dir.file("a"), "a");
+    plat::ScopedWriteFaults faults({.refuseRenameNo = 2});
+    plat::RenameFile(dir.file("a"), dir.file("b"), false);
+    EXPECT_THROW(plat::ReplaceFile(dir.file("c"), "c"), vb::VbError);
+    plat::ReplaceFile(dir.file("c"), "c");
+    EXPECT_EQ(ReadBytes(dir.file("b")), "a");
+    EXPECT_EQ(ReadBytes(dir.file("c")), "c");
+    EXPECT_EQ(FilesIn(dir.path()), 2u);
+}
+
 TEST(AtomicFile, AProcessDescriptorIsWrittenInPlace) {
     // A memory file handed on by its descriptor's name has no folder to
     // stage a temporary file in.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CoreTestSupport.h"
+#include "ScopedTmpfs.h"
 #include "TempDir.h"
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/_clsMD5HASH.h"
@@ -203,6 +204,99 @@ TEST_F(Backup, AFailedCopyLeavesEveryExistingCopyInPlaceAndIsToldOnce) {
         modMain::DoAutobackup(db);
     }
     EXPECT_EQ(boxes.size(), 2u);
+}
+
+// Every step of a rotation can fail: the copy's write at any byte, the
+// oldest copy leaving the set, each renumbering, and the new copy taking its
+// number. Each failure puts the set back byte for byte, leaves nothing
+// beside it and does not touch the user file or the open database.
+TEST_F(Backup, AFailureAtAnyStepOfTheRotationPutsTheSetBackAsItWas) {
+    const std::string userFile = "alice's file as it is on disk";
+    struct Set {
+        const char* name;
+        const char* option13;
+        Files copies;
+        int renames;  // in a backup that works
+        Files after;  // that backup's set
+    };
+    const Set sets[] = {
+        {"a full set of 3",
+         "3",
+         {{"alice_1.vdb.BACKUP", "c1"}, {"alice_2.vdb.BACKUP", "c2"}, {"alice_3.vdb.BACKUP", "c3"}},
+         4,
+         {{"alice_1.vdb.BACKUP", "c2"}, {"alice_2.vdb.BACKUP", "c3"}, {"alice_3.vdb.BACKUP", userFile}}},
+        {"a set that grows",
+         "3",
+         {{"alice_1.vdb.BACKUP", "c1"}},
+         1,
+         {{"alice_1.vdb.BACKUP", "c1"}, {"alice_2.vdb.BACKUP", userFile}}},
+        {"a set of no copies",
+         "0",
+         {{"alice_0.vdb.BACKUP", "c0"}, {"alice_1.vdb.BACKUP", "c1"}},
+         2,
+         {{"alice_0.vdb.BACKUP", userFile}}},
+    };
+    for (const Set& set : sets) {
+        std::vector<plat::WriteFaults> faults;
+        for (int n = 1; n <= set.renames; ++n) faults.push_back({.refuseRenameNo = n});
+        for (std::int64_t bytes : {0, 1, 14, 28}) faults.push_back({.failAfterBytes = bytes});
+        modMain::ProgConfig(13) = set.option13;
+        for (const plat::WriteFaults& f : faults) {
+            SCOPED_TRACE(std::string(set.name) + ": rename " + std::to_string(f.refuseRenameNo) +
+                         " refused, write fails after " + std::to_string(f.failAfterBytes));
+            fs::remove_all(backups);
+            PutBackups(set.copies);
+            {
+                plat::ScopedWriteFaults scoped(f);
+                modMain::DoAutobackup(db);
+            }
+            EXPECT_EQ(BackupFolder(), set.copies);
+            EXPECT_EQ(ReadBytes(dbs + "alice.vdb"), userFile);
+            EXPECT_EQ(db->Name(), "alice");
+            EXPECT_EQ(db->Path(), dbs + "alice.vdb");
+            EXPECT_EQ(trace::FStack.UBound(), 0);
+        }
+        // One rename more than the backup makes: the backup is made.
+        fs::remove_all(backups);
+        PutBackups(set.copies);
+        {
+            plat::ScopedWriteFaults scoped({.refuseRenameNo = set.renames + 1});
+            modMain::DoAutobackup(db);
+        }
+        EXPECT_EQ(BackupFolder(), set.after) << set.name;
+    }
+}
+
+TEST_F(Backup, ACopyThatAnEndedProgramLeftHalfMadeIsRemoved) {
+    const Files full = {{"alice_1.vdb.BACKUP", "c1"}, {"alice_2.vdb.BACKUP", "c2"}};
+    PutBackups(full);
+    // 99999999 runs nowhere; process 1 always runs.
+    PutBackups({{"alice_2.vdb.BACKUP.pending99999999-a1b2c3", "half"}, {"alice_2.vdb.BACKUP.pending1-d4e5f6", "busy"}});
+    modMain::ProgConfig(13) = "2";
+    modMain::DoAutobackup(db);
+    EXPECT_EQ(BackupFolder(), (Files{{"alice_1.vdb.BACKUP", "c2"},
+                                     {"alice_2.vdb.BACKUP", "alice's file as it is on disk"},
+                                     {"alice_2.vdb.BACKUP.pending1-d4e5f6", "busy"}}));
+}
+
+TEST_F(Backup, ARealFullDiskLeavesTheSetAsItWas) {
+    qpmtest::ScopedTmpfs disk(backups.substr(0, backups.size() - 1), 64 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs could be mounted: " << disk.error();
+    const Files full = {{"alice_1.vdb.BACKUP", "c1"}, {"alice_2.vdb.BACKUP", "c2"}, {"alice_3.vdb.BACKUP", "c3"}};
+    PutBackups(full);
+    disk.Fill();
+    modMain::DoAutobackup(db);
+    Files left = BackupFolder();
+    left.erase(".filler");
+    EXPECT_EQ(left, full);
+    EXPECT_NE(LogText().find("AUTOBACKUP failed: "), std::string::npos);
+
+    disk.Free();
+    modMain::DoAutobackup(db);
+    EXPECT_EQ(BackupFolder(), (Files{{"alice_1.vdb.BACKUP", "c2"},
+                                     {"alice_2.vdb.BACKUP", "c3"},
+                                     {"alice_3.vdb.BACKUP", "alice's file as it is on disk"}}));
+    EXPECT_EQ(trace::FStack.UBound(), 0);
 }
 
 TEST_F(Backup, ANameThatIsNoSafeFileNameMakesNoBackup) {

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -273,6 +274,31 @@ TEST_F(Users, AFailedSaveLeavesTheOldFileByteForByteAndNothingBeside) {
         EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"gerd.vdb"});
     }
     EXPECT_NE(LogText().find("SaveUsDB: saving " + path + " failed"), std::string::npos);
+    EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    EXPECT_GT(qpmtest::ReadBytes(path).size(), before.size());
+}
+
+TEST_F(Users, ASaveThatFailsAfterAnyNumberOfBytesLeavesTheOldFile) {
+    const std::string path = Add("karl", "password1");
+    LogInAndAddRecord("karl", "password1", "Saved");
+    const trace::Secret key = modMain::GetTruePasw(modMain::CurUsPasw);
+    ASSERT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
+    const std::string before = qpmtest::ReadBytes(path);
+    // One record more: every save below writes more bytes than `before` has.
+    coretest::AddRow(*modMain::CurUsDB, {"2", "0", "2", "Lost change", "", "", "", "1key", "0|0"});
+    const std::int64_t size = static_cast<std::int64_t>(before.size());
+    std::vector<std::int64_t> counts;
+    for (std::int64_t n = 0; n < size; n += std::max<std::int64_t>(1, size / 16)) counts.push_back(n);
+    counts.push_back(size - 1);
+    for (const std::int64_t n : counts) {
+        SCOPED_TRACE("the write fails after " + std::to_string(n) + " of " + std::to_string(size) + " bytes");
+        {
+            plat::ScopedWriteFaults faults({.failAfterBytes = n});
+            EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), -1);
+        }
+        EXPECT_EQ(qpmtest::ReadBytes(path), before);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"karl.vdb"});
+    }
     EXPECT_EQ(modMain::SaveUsDB(modMain::CurUsDB, key), 2);
     EXPECT_GT(qpmtest::ReadBytes(path).size(), before.size());
 }
