@@ -9,7 +9,8 @@
 #include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
 #include "app/trace/Trace.h"
-#include "app/trace/frmError.h"
+#include "app/trace/windows/WindowNamer.h"
+#include "app/trace/windows/frmError.h"
 #include "platform/ProgramPath.h"
 #include "platform/SystemFolder.h"
 #include "platform/VbError.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     // Every report, a crash report of the report-only start included, is shown
     // in the error window; closing it ends the program.
     trace::SetErrorHooks({&frmError::ShowReport, {}});
+    // The dumps name the windows the core is handed (a dialog's owner).
+    trace::SetWindowNamer(&trace::WindowTypeName);
     if (trace::RunReportOnlyIfRequested()) return 1;
 
     qtplat::InstallInputStateFilter();

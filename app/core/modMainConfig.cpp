@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/core/CoreTrace.h"
 #include "app/core/TextLines.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainOptions.h"

@@ -1,7 +1,6 @@
 // The options' lenient readers and the writer that grows ProgConfig.
 #include "app/core/modMainOptions.h"
 
-#include "app/core/CoreTrace.h"
 #include "app/trace/Trace.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/CoreTrace.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainOptions.h"
 #include "app/core/modTimer.h"

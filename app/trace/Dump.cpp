@@ -101,6 +101,22 @@ std::string DumpVariable(std::string_view name, const Secret& value, long, long 
     return detail::Scalar(name, value.empty() ? "" : "{Hidden}", indent);
 }
 
+namespace {
+WindowNamer g_windowNamer = nullptr;
+}  // namespace
+
+void SetWindowNamer(WindowNamer namer) noexcept { g_windowNamer = namer; }
+
+std::string DumpWindow(std::string_view name, const QWidget* window, long indent) {
+    try {
+        if (!window) return detail::Framed(name, "{Nothing}", indent);
+        return detail::Framed(name, "{" + (g_windowNamer ? g_windowNamer(window) : std::string("Object")) + "}",
+                              indent);
+    } catch (...) {
+        return detail::FailedDump(std::current_exception());
+    }
+}
+
 std::string DumpVariable(std::string_view name, const Traced* object, long, long indent) {
     try {
         if (!object) return detail::Framed(name, "{Nothing}", indent);

@@ -20,6 +20,8 @@
 #include "app/trace/Secret.h"
 #include "app/trace/VbArray.h"
 
+class QWidget;
+
 namespace trace {
 
 inline constexpr const char* kCrLf = "\r\n";
@@ -131,6 +133,14 @@ std::string DumpItems(std::string_view name, const Range& items, long indent = 0
         return detail::FailedDump(std::current_exception());
     }
 }
+
+// A window handed to code that knows no widget (the owner of a dialog the
+// core opens): "{Nothing}" for none, else "{" & the form's trace name or its
+// class name & "}". Only the windows can tell what a window is, so they
+// install the namer at start-up; until then a window dumps as "{Object}".
+using WindowNamer = std::string (*)(const QWidget* window);
+void SetWindowNamer(WindowNamer namer) noexcept;
+std::string DumpWindow(std::string_view name, const QWidget* window, long indent = 0);
 
 // Fixed texts, without a line end: a record of the program or the platform
 // ("<CurPos>{POINTAPI}</CurPos>"), a variable of another component's type

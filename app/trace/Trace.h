@@ -187,6 +187,11 @@ private:
     ::trace::Var {                                                      \
         [&]() { return ::trace::DumpVariable(#x, ::trace::Secret(x)); } \
     }
+// A window (QWidget*) handed to code that knows no widget.
+#define TV_WIDGET(x)                                 \
+    ::trace::Var {                                   \
+        [&]() { return ::trace::DumpWindow(#x, x); } \
+    }
 #define TV_UDT(x, type)                              \
     ::trace::Var {                                   \
         []() { return ::trace::FixedUdt(#x, type); } \

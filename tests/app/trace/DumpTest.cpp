@@ -99,6 +99,28 @@ TEST(DumpVariable, FixedTexts) {
     EXPECT_EQ(trace::FixedUdtParam("pDB"), "<pDB>{Can't dump UDT parameters}</pDB>");
 }
 
+// Without a widget the trace never looks at a window: the namer does, and a
+// stand-in namer is enough to show the framing and its failure.
+class DumpWindowTest : public ::testing::Test {
+protected:
+    void TearDown() override { trace::SetWindowNamer(nullptr); }
+    // Never dereferenced: only the namer would look at it.
+    const QWidget* window = reinterpret_cast<const QWidget*>(&storage);
+    int storage = 0;
+};
+
+TEST_F(DumpWindowTest, NothingObjectOrTheNamersText) {
+    EXPECT_EQ(trace::DumpWindow("hwnd", nullptr), "<hwnd>{Nothing}</hwnd>\r\n");
+    EXPECT_EQ(trace::DumpWindow("hwnd", window), "<hwnd>{Object}</hwnd>\r\n");
+
+    trace::SetWindowNamer([](const QWidget*) { return std::string("frmOptions"); });
+    EXPECT_EQ(trace::DumpWindow("OwnerForm", window, 2), "  <OwnerForm>{frmOptions}</OwnerForm>\r\n");
+    EXPECT_EQ(trace::DumpWindow("OwnerForm", nullptr), "<OwnerForm>{Nothing}</OwnerForm>\r\n");
+
+    trace::SetWindowNamer([](const QWidget*) -> std::string { vb::Raise(vb::errSubscript); });
+    EXPECT_EQ(trace::DumpWindow("hwnd", window), "{Error 9 formatting for output}");
+}
+
 TEST(VbArray, BoundsAndErrors) {
     VbArray<int> a;
     EXPECT_FALSE(a.Allocated());

@@ -7,7 +7,7 @@
 #include "TraceFixture.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
-#include "app/trace/ReportUpload.h"
+#include "app/trace/windows/ReportUpload.h"
 #include "platform/CodePage.h"
 #include "platform/qt/AnsiText.h"
 

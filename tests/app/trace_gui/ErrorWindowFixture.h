@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/trace/ReportUpload.h"
-#include "app/trace/frmError.h"
+#include "app/trace/windows/ReportUpload.h"
+#include "app/trace/windows/frmError.h"
 #include "tests/app/trace/TraceFixture.h"
 
 namespace errwintest {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "LocalReportServer.h"
-#include "app/trace/ReportUpload.h"
+#include "app/trace/windows/ReportUpload.h"
 
 namespace {
 

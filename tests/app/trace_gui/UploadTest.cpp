@@ -7,7 +7,7 @@
 
 #include "ErrorWindowFixture.h"
 #include "LocalReportServer.h"
-#include "app/trace/frmErrorReport.h"
+#include "app/trace/windows/frmErrorReport.h"
 #include "platform/qt/Desktop.h"
 
 namespace {

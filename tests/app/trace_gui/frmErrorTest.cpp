@@ -10,7 +10,7 @@
 
 #include "ErrorWindowFixture.h"
 #include "app/trace/ExceptionFilter.h"
-#include "app/trace/frmErrorReport.h"
+#include "app/trace/windows/frmErrorReport.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 

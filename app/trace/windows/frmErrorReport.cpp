@@ -1,4 +1,4 @@
-#include "app/trace/frmErrorReport.h"
+#include "app/trace/windows/frmErrorReport.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/trace/FormControls.h"
 #include "app/trace/Trace.h"
+#include "app/trace/windows/FormControls.h"
 #include "platform/qt/AnsiText.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/trace/ReportUpload.h"
+#include "app/trace/windows/ReportUpload.h"
 
 #include <QNetworkProxy>
 #include <QTcpSocket>

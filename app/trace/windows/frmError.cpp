@@ -1,4 +1,4 @@
-#include "app/trace/frmError.h"
+#include "app/trace/windows/frmError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,10 +11,10 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "app/trace/FormControls.h"
-#include "app/trace/ReportUpload.h"
 #include "app/trace/Trace.h"
-#include "app/trace/frmErrorReport.h"
+#include "app/trace/windows/FormControls.h"
+#include "app/trace/windows/ReportUpload.h"
+#include "app/trace/windows/frmErrorReport.h"
 #include "platform/qt/AnsiText.h"
 #include "platform/qt/Desktop.h"
 
