@@ -280,10 +280,12 @@ private:
     // prompt counts as cancelled unless a dialog says otherwise.
     void ShowDialog(const char* form, const std::string& input = {});
     void AskPassword(const std::string& userName);
-    // The password dialog's hash becomes the logged-in password and the user
-    // is loaded.
+    // The user is logged in with the password dialog's hash.
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
+    // Tells the user when a save of the logged-in user (its result) failed;
+    // the file on disk is then as it was and the changes stay in memory.
+    void TellIfNotSaved(std::int32_t saved);
     // True when no drop is allowed at (x, y) twips of the tree.
     bool CheckPointerState(float x, float y);
     // True when Data is the data of the node drag this window runs now.

@@ -6,7 +6,7 @@
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
-#include "app/core/modMainUsers.h"
+#include "app/core/modMainSession.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
@@ -46,9 +46,7 @@ void frmMain::AskPassword(const std::string& userName) {
 }
 
 void frmMain::LogInWithEnteredPassword(const std::string& userName) {
-    modMain::CurUsPasw = modMain::FrmPaswEnetered;
-    modMain::FrmPaswEnetered.clear();
-    modMain::FullUserLoad(userName, modMain::CurUsPasw);
+    static_cast<void>(modMain::LogInWithEnteredHash(userName));
 }
 
 void frmMain::TellPartialLoad(const std::string& keptCopy) {
@@ -112,7 +110,7 @@ void frmMain::Form_Paint() try {
             ReopenKeptDatabase();
         else
             LogInWithEnteredPassword(modMain::CurUser);
-    } else if (KeptAtLock() && modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)) != 2) {
+    } else if (KeptAtLock() && modMain::SaveCurUser() != 2) {
         // Logging out would drop changes that still cannot be saved. The
         // window asks again when the user clicks it, not when it merely
         // becomes active again as this message closes.
@@ -161,7 +159,7 @@ TRACE_BOUNDARY
 bool frmMain::ExitWork() {
     TRACE("ExitWork");
     if (LoggedIn()) {
-        const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+        const std::int32_t r = modMain::SaveCurUser();
         TRACE_LOCAL(r);
         if (r != 2) {
             // The session manager waits for no one: the end goes on.
