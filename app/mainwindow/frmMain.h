@@ -280,7 +280,8 @@ private:
     // prompt counts as cancelled unless a dialog says otherwise.
     void ShowDialog(const char* form, const std::string& input = {});
     void AskPassword(const std::string& userName);
-    // The user is logged in with the password dialog's hash.
+    // The user is logged in with the password dialog's hash; the user is
+    // told when the database cannot be loaded.
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
     // Tells the user when a save of the logged-in user (its result) failed;

@@ -112,7 +112,7 @@ void frmMain::trvDatabase_OLEDragDrop(const QMimeData& Data, std::int32_t& Effec
         return;
     }
     modMain::ChangeDataTableField("IndNum", number, "Parent", parent);
-    static_cast<void>(modMain::SaveCurUser());
+    TellIfNotSaved(modMain::SaveCurUser());
     RecordTree::SetBold(dragged, bold);
     // The moved node stays the selected one, shown where it went.
     if (wasSelected) trvDatabase->SetSelectedItem(dragged);

@@ -7,6 +7,7 @@
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainSession.h"
+#include "app/dialogs/modMasterPasw.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/WindowOptions.h"
 #include "app/mainwindow/frmMain.h"
@@ -46,7 +47,7 @@ void frmMain::AskPassword(const std::string& userName) {
 }
 
 void frmMain::LogInWithEnteredPassword(const std::string& userName) {
-    static_cast<void>(modMain::LogInWithEnteredHash(userName));
+    if (modMain::LogInWithEnteredHash(userName)) modMasterPasw::TellNotLoaded();
 }
 
 void frmMain::TellPartialLoad(const std::string& keptCopy) {
