@@ -134,6 +134,12 @@ void ResumeWithEnteredHash() {
     CurUsPasw = TakeEnteredHash();
 }
 
+void ReleaseDatabases() {
+    CurUsDB.reset();
+    MDFM.reset();
+    ForgetKey();
+}
+
 void UnloadUser() {
     TRACE_MOD(modMain, "UnloadUser");
     CurUsDB = std::make_shared<clsDatabase>();

@@ -46,6 +46,10 @@ void CloseCurUsDB();
 // The database kept open through a lock is the user's again: the password
 // dialog's hash, taken out of its result, becomes the session's.
 void ResumeWithEnteredHash();
+// The program's end: the database objects hold components of the library,
+// so they are released (unsaved) before the program's static objects go; the
+// held key is wiped with them.
+void ReleaseDatabases();
 // Logs out: the database is dropped without saving, the hash and key are
 // wiped, and the main window's tree and value box are emptied.
 void UnloadUser();
