@@ -332,6 +332,10 @@ private:
     QPointer<const QMimeData> dragData_;  // the data of the node drag running now
     float dragFromX_ = 0;                 // where the left press armed it, twips
     float dragFromY_ = 0;
+    // The result of the save after a drop, told once the drag is over: a
+    // message box inside the drop would run while the drag still holds the
+    // pointer.
+    std::int32_t dropSaved_ = 2;
     std::vector<QAction*> toolbarButtons_;  // index 1 .. 11 at 0 .. 10
     std::vector<std::string> toolbarKeys_;
     float treeWidth_ = 3015;

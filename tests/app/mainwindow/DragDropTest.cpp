@@ -273,7 +273,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, DropRules, ::testing::ValuesIn(kMoveCases),
                          [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
 
 // A move is written at once; when that write fails the user is told as by
-// the save command, and the move stays in memory for a later save.
+// the save command once the drag is over, and the move stays in memory for a
+// later save.
 TEST_F(DragDropTest, ADropWhoseSaveFailsTellsTheUser) {
     const std::string file = databases + "/" + kUser + ".vdb";
     const std::string before = *plat::ReadWholeFile(file);
@@ -281,7 +282,12 @@ TEST_F(DragDropTest, ADropWhoseSaveFailsTellsTheUser) {
     {
         coretest::ScopedLibraryWriteFaults library(plat::WriteFaults{0, true});
         plat::ScopedWriteFaults program({0, true});
-        DragTo(Key(4), Key(3));
+        QMimeData data;
+        StartDrag(Key(4), data);
+        EXPECT_TRUE(Over(data, Key(3)));
+        Drop(data, Key(3));
+        EXPECT_TRUE(boxes.empty());
+        Complete();
     }
     EXPECT_EQ(*plat::ReadWholeFile(file), before);
     EXPECT_EQ(Node(Key(4))->parent(), Node(Key(3)));
