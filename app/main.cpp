@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/core/modMain.h"
+#include "app/core/modMainSession.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/trace/ExceptionFilter.h"
 #include "app/trace/Trace.h"
@@ -50,10 +51,7 @@ int main(int argc, char** argv) {
     // The database objects hold components of the library: they are released
     // here, before the program's static objects go.
     struct ReleaseDatabases {
-        ~ReleaseDatabases() {
-            modMain::CurUsDB.reset();
-            modMain::MDFM.reset();
-        }
+        ~ReleaseDatabases() { modMain::ReleaseDatabases(); }
     } releaseDatabases;
 
     // The start procedure ends by showing the main window; from then on the

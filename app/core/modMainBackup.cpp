@@ -115,7 +115,7 @@ void MakeBackupFolder(const std::string& folder) {
 // Saves the database before it is copied; a save that fails leaves the file
 // on disk as it was, and that file is backed up. True when it was saved.
 bool SaveBeforeCopy(const std::shared_ptr<clsDatabase>& pDB) {
-    const std::int32_t r = SaveUsDB(pDB, GetTruePasw(CurUsPasw));
+    const std::int32_t r = SaveUsDB(pDB, CurUsKey());
     if (r != 2)
         DbgPrint("AUTOBACKUP: the database could not be saved (" + vb::CStr(r) + "); the file on disk is copied");
     return r == 2;

@@ -32,6 +32,11 @@ namespace modMain {
 std::string PartialLoadFile;
 std::string PartialLoadCopy;
 
+void ForgetPartialLoad() {
+    PartialLoadFile.clear();
+    PartialLoadCopy.clear();
+}
+
 namespace {
 
 // The first line of an enciphered database text and its line end.
@@ -43,11 +48,6 @@ constexpr std::size_t kMaxNameBytes = 200;
 com::ComPtr<vedb::_clsMD5HASH> NewMD5() { return com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH); }
 
 com::ComPtr<vedb::_clsRC4> NewRC4() { return com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4); }
-
-void ForgetPartialLoad() {
-    PartialLoadFile.clear();
-    PartialLoadCopy.clear();
-}
 
 // The first bytes of a file and its length; nothing when it cannot be read.
 std::optional<std::string> ReadHead(const std::string& path, std::size_t count, std::int64_t& size) {
@@ -62,17 +62,6 @@ std::optional<std::string> ReadHead(const std::string& path, std::size_t count, 
     size = st.st_size;
     head.resize(static_cast<std::size_t>(n));
     return head;
-}
-
-// The user's previous database is saved before another user's replaces it,
-// unless its file was deleted meanwhile. The password hash must still be the
-// one that opens that file: a caller that has already put the next user's in
-// its place would otherwise lock the previous user out of the file.
-void SaveBeforeSwitch(const std::string& nextUser) {
-    if (CurUser.empty() || CurUser == nextUser || !CurUsDB || CurUsDB->TabNum() == 0) return;
-    if (!FileExist(CurUsDBPath)) return;
-    if (TestUsPasw(CurUsDBPath, CurUsPasw) != 1 || SaveUsDB(CurUsDB, GetTruePasw(CurUsPasw)) != 2)
-        DbgPrint("FullUserLoad: the previous user's database was not saved");
 }
 
 }  // namespace
@@ -114,6 +103,11 @@ trace::Secret GetTruePasw(const trace::Secret& InPasw) {
     return d.str() + InPasw.str();
 }
 
+trace::Secret PaswHash(const trace::Secret& Pasw) {
+    TRACE_MOD(modMain, "PaswHash", TV(Pasw));
+    return NewMD5()->DigestStrToHexStr(Pasw.str());
+}
+
 std::string GetWindowsTemp() {
     TRACE_MOD(modMain, "GetWindowsTemp");
     static std::once_flag swept;
@@ -142,7 +136,7 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
     const std::string TmpFile = scratch.Path();
     TRACE_LOCAL_PATH(TmpFile);
     plat::ReplaceFile(TmpFile, NewUserTemplate());
-    const trace::Secret key = GetTruePasw(NewMD5()->DigestStrToHexStr(Pasw.str()));
+    const trace::Secret key = GetTruePasw(PaswHash(Pasw));
     TRACE_LOCAL(key);
 
     std::shared_ptr<clsDatabase> db;
@@ -162,13 +156,19 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
 std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw) {
     TRACE_MOD(modMain, "TestUsPasw", TV_PATH(UPath), TV(Pasw));
     if (!FileExist(UPath)) return 2;
+    return TestUsKey(UPath, GetTruePasw(Pasw));
+}
+
+std::int32_t TestUsKey(const std::string& UPath, const trace::Secret& Key) {
+    // No frame of its own: the password test's report stays as it was.
+    if (!FileExist(UPath)) return 2;
     // RC4 is a stream cipher: the first bytes of the file decipher alone, so
     // the test needs no deciphered copy of the file anywhere.
     std::int64_t size = 0;
     std::optional<std::string> head = ReadHead(UPath, kMarkLine.size(), size);
     // No password opens what is no file or cannot hold the mark line.
     if (!head || size < static_cast<std::int64_t>(kMarkLine.size())) return kPaswNoUserFile;
-    NewRC4()->CipherInPlace(head->data(), head->size(), GetTruePasw(Pasw).str());
+    NewRC4()->CipherInPlace(head->data(), head->size(), Key.str());
     const bool right = *head == kMarkLine;
     ::explicit_bzero(head->data(), head->size());
     return right ? 1 : 2;
@@ -215,38 +215,6 @@ std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw) {
     }
     CurUsDB = db;
     return 2;
-}
-
-std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace::Secret& UsPasw) {
-    TRACE_MOD(modMain, "FullUserLoad", TV(UsName), TV(UsPasw));
-    SaveBeforeSwitch(UsName);
-    CurUsDB = std::make_shared<clsDatabase>();
-    ForgetPartialLoad();
-    if (!IsSafeUserName(UsName)) {
-        DbgPrint("FullUserLoad: refused the user name " + UsName);
-        return 100;
-    }
-    const std::string UsPath = UserFilePath(UsName);
-    TRACE_LOCAL_PATH(UsPath);
-    const std::int32_t r = LoadUser(UsPath, GetTruePasw(UsPasw));
-    TRACE_LOCAL(r);
-    if (r < 0) return r == -4 ? -1 : 100;
-
-    CurUsPasw = UsPasw;
-    CurUsDBPath = UsPath;
-    CurUsDB->Path(CurUsDBPath);
-    CurUser = UsName;
-    CoreView& view = MainView();
-    view.ClearTree();
-    view.ClearValueBox();
-    OptionSlot(Option::LastUser) = UsName;
-    SaveConfig(ProgCfgPath);
-    ShowUsDBInTreeView(*CurUsDB, view);
-    view.SelectTreeNode(kRootKey);
-    view.EnableToolbarButton("btnDelFolder", false);
-    view.EnableToolbarButton("btnDelRec", false);
-    if (!PartialLoadFile.empty()) view.TellPartialLoad(PartialLoadCopy);
-    return std::nullopt;
 }
 
 std::string UserSaveFile(const std::shared_ptr<clsDatabase>& pUsDB) {
@@ -299,21 +267,6 @@ std::int32_t DeleteUser(const std::string& UsName, const std::string& UsDBPath) 
     if (!FileExist(UsDBPath)) return -2;
     TrueKill(UsDBPath);
     return 1;
-}
-
-void UnloadUser() {
-    TRACE_MOD(modMain, "UnloadUser");
-    CurUsDB = std::make_shared<clsDatabase>();
-    ForgetPartialLoad();
-    CurUsPasw.clear();
-    CurUsDBPath.clear();
-    CurUser.clear();
-    CoreView& view = MainView();
-    view.ClearTree();
-    view.ClearValueBox();
-    OptionSlot(Option::LastUser) = "";
-    SaveConfig(ProgCfgPath);
-    view.ClearTree();
 }
 
 void FindUsers(const std::string& FPath, trace::VbArray<std::string>& pUsers) {

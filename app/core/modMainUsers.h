@@ -26,6 +26,9 @@
 #include <optional>
 #include <string>
 
+// The session's operations (log in, save the logged-in user, log out) come
+// with the users' files they work on.
+#include "app/core/modMainSession.h"
 #include "app/trace/Secret.h"
 #include "app/trace/VbArray.h"
 
@@ -57,6 +60,8 @@ inline constexpr std::int32_t kUserNotCreated = -1;
 // while it is set.
 extern std::string PartialLoadFile;
 extern std::string PartialLoadCopy;
+// Clears both: nothing loaded in part is logged in.
+void ForgetPartialLoad();
 
 // True when `name` can be a user's file name: not empty, not "." or "..", no
 // control character and none of / \ : * ? " < > |, and not too long.
@@ -71,6 +76,10 @@ std::string UserFilePath(const std::string& name);
 // table "DataTable" of the nine record columns.
 std::string NewUserTemplate();
 
+// The MD5 text of a password in clear (32 upper-case hexadecimal characters,
+// by the library's hash class, on which every stored user file depends): the
+// input of the file key and all the program keeps of a password.
+trace::Secret PaswHash(const trace::Secret& Pasw);
 // The file key of a password's MD5 text: 20 MD5 rounds over the text, then
 // the text itself (64 characters).
 trace::Secret GetTruePasw(const trace::Secret& InPasw);
@@ -88,15 +97,11 @@ std::int32_t AddUser(const std::string& Path, const std::string& Name, const tra
 // 1 when the password (its MD5 text) opens the file, 2 when it does not or
 // the file is missing, kPaswNoUserFile when no password could.
 std::int32_t TestUsPasw(const std::string& UPath, const trace::Secret& Pasw);
+// The same for a file key (GetTruePasw of the MD5 text) already derived.
+std::int32_t TestUsKey(const std::string& UPath, const trace::Secret& Key);
 // Loads a user file under the key `Pasw` into CurUsDB: 2 loaded (also in
 // part), otherwise the negative result of the load and CurUsDB unchanged.
-std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw);
-// Logs a user in: nothing (Empty) when logged in, -1 when the user's file
-// could not be found by the load, 100 for any other failure. A login shows
-// the user's tree in the main window (MainView) with the root selected and
-// an empty value box, disables the delete buttons, and tells the user when
-// the database could be read only in part; a failed one shows nothing.
-std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace::Secret& UsPasw);
+[[nodiscard]] std::int32_t LoadUser(const std::string& UPath, const trace::Secret& Pasw);
 // The file SaveUsDB writes the database to: the user file of the name stored
 // in it, unless that file is another user's; then the user file it was loaded
 // from (its Path), or "" when its Path is no user file. The name must be safe.
@@ -104,12 +109,9 @@ std::string UserSaveFile(const std::shared_ptr<clsDatabase>& pUsDB);
 // Saves the database to UserSaveFile with the key `Pasw` (logged when that is
 // not the file of its stored name): 2 saved, -1 failed, or one of the kSave
 // refusals; the old file is unchanged unless the result is 2.
-std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Secret& Pasw);
+[[nodiscard]] std::int32_t SaveUsDB(const std::shared_ptr<clsDatabase>& pUsDB, const trace::Secret& Pasw);
 // 1 deleted, -2 no such file.
 std::int32_t DeleteUser(const std::string& UsName, const std::string& UsDBPath);
-// Logs out: the database is dropped without saving, and the main window's
-// tree and value box are emptied.
-void UnloadUser();
 // Appends the users of a databases folder (the names of its "<name>.vdb"
 // files) to pUsers.
 void FindUsers(const std::string& FPath, trace::VbArray<std::string>& pUsers);

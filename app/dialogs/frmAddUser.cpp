@@ -150,7 +150,7 @@ void frmAddUser::cmdAddUser_Click() try {
     // The inactivity lock may have closed the dialog meanwhile: then nobody
     // is logged in behind the lock's back.
     if (!IsLoaded()) return;
-    if (chkLoadAfterAdd->isChecked()) LoadNewUser(UsName, modMasterPasw::PaswHash(*Pasw));
+    if (chkLoadAfterAdd->isChecked()) LoadNewUser(UsName, modMain::PaswHash(*Pasw));
     Unload();
 }
 TRACE_BOUNDARY
@@ -158,7 +158,7 @@ TRACE_BOUNDARY
 void frmAddUser::LoadNewUser(const std::string& UsName, const trace::Secret& UsPasw) {
     TRACE("LoadNewUser", TV(UsName), TV(UsPasw));
     if (!modMain::CurUser.empty()) {
-        const std::int32_t saved = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+        const std::int32_t saved = modMain::SaveCurUser();
         TRACE_LOCAL(saved);
         if (saved != 2 && saved != modMain::kSaveNotLoaded) {
             const int answer = qtplat::MsgBox(kCurrentNotSaved, qtplat::vbYesNo | qtplat::vbExclamation);

@@ -113,16 +113,10 @@ void frmChangeUsPasw::cmdOk_Click() try {
     const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text(), "password");
     if (!typed) return;
 
-    // The new hash is the logged-in one only once the file opens with it:
-    // the save writes a new file beside the old one and renames it over the
-    // old one only when everything was written.
-    trace::Secret oldPasw = modMain::CurUsPasw;
-    TRACE_LOCAL(oldPasw);
-    modMain::CurUsPasw = modMasterPasw::PaswHash(*typed);
-    const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+    // The new password is the logged-in one only once the file opens with it.
+    const std::int32_t r = modMain::ChangeCurUsPasw(modMain::PaswHash(*typed));
     TRACE_LOCAL(r);
     if (r != 2) {
-        modMain::CurUsPasw = std::move(oldPasw);
         qtplat::MsgBox(kNotChanged, qtplat::vbCritical);
         return;
     }

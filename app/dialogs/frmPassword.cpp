@@ -133,7 +133,7 @@ void frmPassword::cmdOk_Click() try {
     }
     const std::optional<trace::Secret> typed = EnteredSecret(txtPassword->text(), "password");
     if (!typed) return;
-    trace::Secret hash = modMasterPasw::PaswHash(*typed);
+    trace::Secret hash = modMain::PaswHash(*typed);
     TRACE_LOCAL(hash);
     const std::int32_t tested = modMain::TestUsPasw(UsPath, hash);
     if (tested != 1) {

@@ -225,7 +225,7 @@ std::optional<std::string> frmRestore::SelectedFile() {
 bool frmRestore::SaveCurrentUser() {
     TRACE("SaveCurrentUser");
     if (modMain::CurUser.empty() || !modMain::CurUsDB || modMain::CurUsDB->TabNum() == 0) return true;
-    const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+    const std::int32_t r = modMain::SaveCurUser();
     TRACE_LOCAL(r);
     if (r == 2) return true;
     const int answer = qtplat::MsgBox(kCurrentNotSaved, qtplat::vbYesNo | qtplat::vbExclamation);
@@ -266,11 +266,8 @@ void frmRestore::cmdRestore_Click() try {
     // Cancelled, or closed by the program: the file is restored and nobody
     // is logged in.
     if (modMain::FrmPaswResult != 1) return;
-    modMain::CurUsPasw = modMain::FrmPaswEnetered;
-    modMain::FrmPaswEnetered.clear();
-    const std::optional<std::int32_t> loaded = modMain::FullUserLoad(UsName, modMain::CurUsPasw);
+    const std::optional<std::int32_t> loaded = modMain::LogInWithEnteredHash(UsName);
     TRACE_LOCAL(loaded);
-    if (loaded) modMain::CurUsPasw.clear();
     if (!IsLoaded()) return;
     Relist();
     if (loaded)

@@ -1,10 +1,7 @@
 #include "app/dialogs/modMasterPasw.h"
 
-#include "VEDataBase/ClassIds.h"
-#include "VEDataBase/_clsMD5HASH.h"
 #include "app/core/modMainUsers.h"
 #include "app/trace/Trace.h"
-#include "platform/com/Creation.h"
 #include "platform/qt/Desktop.h"
 
 namespace modMasterPasw {
@@ -21,16 +18,12 @@ constexpr const char* kNotLoaded =
 
 std::string DumpModuleVars() { return "{None}"; }
 
-trace::Secret PaswHash(const trace::Secret& Pasw) {
-    TRACE_MOD(modMasterPasw, "PaswHash", TV(Pasw));
-    auto md5 = com::CreateObject<vedb::_clsMD5HASH>(vedb::kProgIdClsMD5HASH);
-    return md5->DigestStrToHexStr(Pasw.str());
-}
+void TellNotLoaded() { qtplat::MsgBox(kNotLoaded, qtplat::vbCritical); }
 
 bool LogInUser(const std::string& UsName, const trace::Secret& UsPasw) {
     TRACE_MOD(modMasterPasw, "LogInUser", TV(UsName), TV(UsPasw));
     if (!modMain::FullUserLoad(UsName, UsPasw).has_value()) return true;
-    qtplat::MsgBox(kNotLoaded, qtplat::vbCritical);
+    TellNotLoaded();
     return false;
 }
 

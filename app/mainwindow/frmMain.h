@@ -280,10 +280,13 @@ private:
     // prompt counts as cancelled unless a dialog says otherwise.
     void ShowDialog(const char* form, const std::string& input = {});
     void AskPassword(const std::string& userName);
-    // The password dialog's hash becomes the logged-in password and the user
-    // is loaded.
+    // The user is logged in with the password dialog's hash; the user is
+    // told when the database cannot be loaded.
     void LogInWithEnteredPassword(const std::string& userName);
     void SetStatusText(const std::string& text);
+    // Tells the user when a save of the logged-in user (its result) failed;
+    // the file on disk is then as it was and the changes stay in memory.
+    void TellIfNotSaved(std::int32_t saved);
     // True when no drop is allowed at (x, y) twips of the tree.
     bool CheckPointerState(float x, float y);
     // True when Data is the data of the node drag this window runs now.
@@ -329,6 +332,10 @@ private:
     QPointer<const QMimeData> dragData_;  // the data of the node drag running now
     float dragFromX_ = 0;                 // where the left press armed it, twips
     float dragFromY_ = 0;
+    // The result of the save after a drop, told once the drag is over: a
+    // message box inside the drop would run while the drag still holds the
+    // pointer.
+    std::int32_t dropSaved_ = 2;
     std::vector<QAction*> toolbarButtons_;  // index 1 .. 11 at 0 .. 10
     std::vector<std::string> toolbarKeys_;
     float treeWidth_ = 3015;

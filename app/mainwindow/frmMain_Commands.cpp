@@ -74,14 +74,18 @@ TRACE_BOUNDARY
 
 void frmMain::mnuFileSaveDB_Click() try {
     TRACE("mnuFileSaveDB_Click");
-    const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+    const std::int32_t r = modMain::SaveCurUser();
     TRACE_LOCAL(r);
     if (r == 2)
         qtplat::MsgBox(modLang::Texts(21), qtplat::vbInformation);
-    else if (r != modMain::kSaveNotLoaded)
-        qtplat::MsgBox(kNotSaved, qtplat::vbExclamation);
+    else
+        TellIfNotSaved(r);
 }
 TRACE_BOUNDARY
+
+void frmMain::TellIfNotSaved(std::int32_t saved) {
+    if (saved != 2 && saved != modMain::kSaveNotLoaded) qtplat::MsgBox(kNotSaved, qtplat::vbExclamation);
+}
 
 void frmMain::mnuFileBackup_Click() try {
     TRACE("mnuFileBackup_Click");

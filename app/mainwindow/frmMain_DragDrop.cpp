@@ -13,6 +13,7 @@
 // cursor, so no cursor of the window's own is set or restored.
 #include <QCursor>
 #include <QMimeData>
+#include <utility>
 
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
@@ -112,7 +113,7 @@ void frmMain::trvDatabase_OLEDragDrop(const QMimeData& Data, std::int32_t& Effec
         return;
     }
     modMain::ChangeDataTableField("IndNum", number, "Parent", parent);
-    modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+    dropSaved_ = modMain::SaveCurUser();
     RecordTree::SetBold(dragged, bold);
     // The moved node stays the selected one, shown where it went.
     if (wasSelected) trvDatabase->SetSelectedItem(dragged);
@@ -130,6 +131,7 @@ void frmMain::trvDatabase_OLECompleteDrag(std::int32_t& Effect) try {
     mbIndrag = false;
     dragData_ = nullptr;
     trvDatabase->SetDropHighlight(nullptr);
+    TellIfNotSaved(std::exchange(dropSaved_, 2));
 }
 TRACE_BOUNDARY
 

@@ -7,7 +7,9 @@
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainOptions.h"
+#include "app/core/modMainSession.h"
 #include "app/core/modMainUsers.h"
+#include "app/dialogs/modMasterPasw.h"
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/frmMain.h"
 #include "app/mainwindow/modIcon.h"
@@ -48,9 +50,7 @@ void frmMain::AskPassword(const std::string& userName) {
 }
 
 void frmMain::LogInWithEnteredPassword(const std::string& userName) {
-    modMain::CurUsPasw = modMain::FrmPaswEnetered;
-    modMain::FrmPaswEnetered.clear();
-    modMain::FullUserLoad(userName, modMain::CurUsPasw);
+    if (modMain::LogInWithEnteredHash(userName)) modMasterPasw::TellNotLoaded();
 }
 
 void frmMain::TellPartialLoad(const std::string& keptCopy) {
@@ -114,7 +114,7 @@ void frmMain::Form_Paint() try {
             ReopenKeptDatabase();
         else
             LogInWithEnteredPassword(modMain::CurUser);
-    } else if (KeptAtLock() && modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)) != 2) {
+    } else if (KeptAtLock() && modMain::SaveCurUser() != 2) {
         // Logging out would drop changes that still cannot be saved. The
         // window asks again when the user clicks it, not when it merely
         // becomes active again as this message closes.
@@ -163,7 +163,7 @@ TRACE_BOUNDARY
 bool frmMain::ExitWork() {
     TRACE("ExitWork");
     if (LoggedIn()) {
-        const std::int32_t r = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+        const std::int32_t r = modMain::SaveCurUser();
         TRACE_LOCAL(r);
         if (r != 2) {
             // The session manager waits for no one: the end goes on.

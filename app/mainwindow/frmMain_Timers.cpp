@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QTreeWidgetItem>
 
-#include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainBackup.h"
@@ -98,12 +97,11 @@ void frmMain::Lock() {
     Enable(mnuTraySaveDB, false);
     Enable(mnuTraySelectUser, false);
     Enable(mnuTrayGenPasw, false);
-    const std::int32_t saved = modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw));
+    const std::int32_t saved = modMain::SaveCurUser();
     TRACE_LOCAL(saved);
     if (saved == 2 || !DatabaseLoaded()) {
         keptAtLock_.reset();
-        modMain::MDFM->DeleteDBFromCol(modMain::CurUsDB->Path());
-        modMain::CurUsDB = std::make_shared<clsDatabase>();
+        modMain::CloseCurUsDB();
     } else {
         // Dropping the database now would lose the changes: it stays open,
         // out of sight, until the user is back.
@@ -158,14 +156,12 @@ bool frmMain::KeptAtLock() const { return keptAtLock_ && keptAtLock_ == modMain:
 void frmMain::ReopenKeptDatabase() {
     TRACE("ReopenKeptDatabase");
     keptAtLock_.reset();
-    modMain::CurUsPasw = modMain::FrmPaswEnetered;
-    modMain::FrmPaswEnetered.clear();
+    modMain::ResumeWithEnteredHash();
     ClearTree();
     ClearValueBox();
     modMain::ShowUsDBInTreeView(*modMain::CurUsDB, *this);
     SelectTreeNode(modMain::kRootKey);
     EnableButton("btnDelFolder", false);
     EnableButton("btnDelRec", false);
-    if (modMain::SaveUsDB(modMain::CurUsDB, modMain::GetTruePasw(modMain::CurUsPasw)) != 2)
-        qtplat::MsgBox(kKeptUnsaved, qtplat::vbExclamation);
+    if (modMain::SaveCurUser() != 2) qtplat::MsgBox(kKeptUnsaved, qtplat::vbExclamation);
 }

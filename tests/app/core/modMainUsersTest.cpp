@@ -219,8 +219,9 @@ TEST_F(Users, AFailedLoginKeepsTheUserStateButEmptiesTheDatabase) {
 TEST_F(Users, TheDecipheredTemporaryFileGoesAlsoWhenTheLoadFails) {
     const std::string path = Add("olga", "password1");
     modMain::MDFM.reset();  // the load fails after the file was deciphered
-    EXPECT_EQ(coretest::ErrorOf([&] { modMain::LoadUser(path, modMain::GetTruePasw(Md5("password1"))); }),
-              vb::errObjectNotSet);
+    EXPECT_EQ(
+        coretest::ErrorOf([&] { static_cast<void>(modMain::LoadUser(path, modMain::GetTruePasw(Md5("password1")))); }),
+        vb::errObjectNotSet);
     EXPECT_EQ(PrivateFiles(), std::vector<std::string>{});
 }
 

@@ -61,7 +61,7 @@ void UserDialogTest::ExpectMasked(const QWidget& dialog, const std::vector<const
 }
 
 std::string UserDialogTest::Md5(const std::string& password) {
-    return modMasterPasw::PaswHash(trace::Secret(password)).str();
+    return modMain::PaswHash(trace::Secret(password)).str();
 }
 
 void UserDialogTest::Type(QLineEdit* box, const QString& text) {

@@ -272,6 +272,37 @@ TEST_P(DropRules, MovesTheNodeAndItsRowOrChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(Cases, DropRules, ::testing::ValuesIn(kMoveCases),
                          [](const ::testing::TestParamInfo<MoveCase>& info) { return info.param.name; });
 
+// A move is written at once; when that write fails the user is told as by
+// the save command once the drag is over, and the move stays in memory for a
+// later save.
+TEST_F(DragDropTest, ADropWhoseSaveFailsTellsTheUser) {
+    const std::string file = databases + "/" + kUser + ".vdb";
+    const std::string before = *plat::ReadWholeFile(file);
+    boxes.clear();
+    {
+        coretest::ScopedLibraryWriteFaults library(plat::WriteFaults{0, true});
+        plat::ScopedWriteFaults program({0, true});
+        QMimeData data;
+        StartDrag(Key(4), data);
+        EXPECT_TRUE(Over(data, Key(3)));
+        Drop(data, Key(3));
+        EXPECT_TRUE(boxes.empty());
+        Complete();
+    }
+    EXPECT_EQ(*plat::ReadWholeFile(file), before);
+    EXPECT_EQ(Node(Key(4))->parent(), Node(Key(3)));
+    EXPECT_EQ(Parents()["4"], "3");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].prompt.find("could not be saved"), std::string::npos) << boxes[0].prompt;
+    EXPECT_EQ(boxes[0].style, qtplat::vbExclamation);
+
+    // A drop that saves tells nothing.
+    boxes.clear();
+    DragTo(Key(5), Key(3));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(StoredParents()["4"], "3");
+}
+
 TEST_F(DragDropTest, MovedNodesKeepTheirLookAndOpenSubtree) {
     // Record 6 is red and bold.
     ASSERT_TRUE(RecordTree::Bold(Node(Key(6))));

@@ -149,6 +149,24 @@ TEST_F(MainWindowTest, StartWithADatabaseReadInPartTellsTheUser) {
     EXPECT_NE(w->trvDatabase->Find("0key"), nullptr);
 }
 
+// A right password whose file still does not load (it holds the mark line
+// and nothing else): the user is told, and no password hash is left behind.
+TEST_F(MainWindowTest, StartWhoseDatabaseDoesNotLoadTellsTheUser) {
+    const std::string key = modMain::GetTruePasw(Md5Text("password1")).str();
+    std::string text = "dzorvaLiL.ENC\r\n";
+    com::CreateObject<vedb::_clsRC4>(vedb::kProgIdClsRC4)->CipherInPlace(text.data(), text.size(), key);
+    qpmtest::WriteBytes(databases + "/nora.vdb", text);
+    modMain::ProgConfig(4) = "nora";
+    Start("password1");
+    EXPECT_EQ(modMain::CurUser, "");
+    EXPECT_TRUE(modMain::CurUsPasw.empty());
+    EXPECT_TRUE(modMain::FrmPaswEnetered.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].prompt.find("could not be loaded"), std::string::npos) << boxes[0].prompt;
+    EXPECT_EQ(boxes[0].style, qtplat::vbCritical);
+    EXPECT_EQ(w->trvDatabase->Find("0key"), nullptr);
+}
+
 // The layout follows the options: the design values place the tree at 600
 // below the toolbar; without the toolbar it moves up to 135.
 TEST_F(MainWindowTest, DoConfigPlacesTheWindowAndItsControls) {
