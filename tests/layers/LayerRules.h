@@ -18,9 +18,6 @@ struct Breach {
 
 struct ScanResult {
     std::vector<Breach> breaches;
-    // Includes a rule will forbid once the code that still needs them has
-    // moved; reported, not failed.
-    std::vector<Breach> pending;
 };
 
 // Scans the product folders under `root`. `qtCoreDir` is QtCore's own
