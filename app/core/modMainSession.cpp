@@ -105,13 +105,18 @@ std::optional<std::int32_t> FullUserLoad(const std::string& UsName, const trace:
 }
 
 std::optional<std::int32_t> LogInWithEnteredHash(const std::string& UsName) {
+    TRACE_MOD(modMain, "LogInWithEnteredHash", TV(UsName));
     const trace::Secret UsPasw = TakeEnteredHash();
     return FullUserLoad(UsName, UsPasw);
 }
 
-std::int32_t SaveCurUser() { return SaveUsDB(CurUsDB, CurUsKey()); }
+std::int32_t SaveCurUser() {
+    TRACE_MOD(modMain, "SaveCurUser");
+    return SaveUsDB(CurUsDB, CurUsKey());
+}
 
 std::int32_t ChangeCurUsPasw(const trace::Secret& NewPasw) {
+    TRACE_MOD(modMain, "ChangeCurUsPasw", TV(NewPasw));
     // The new hash is the session's only once the file opens with it: the
     // save writes a new file beside the old one and renames it over the old
     // one only when everything was written.
@@ -125,11 +130,13 @@ std::int32_t ChangeCurUsPasw(const trace::Secret& NewPasw) {
 }
 
 void CloseCurUsDB() {
+    TRACE_MOD(modMain, "CloseCurUsDB");
     MDFM->DeleteDBFromCol(CurUsDB->Path());
     CurUsDB = std::make_shared<clsDatabase>();
 }
 
 void ResumeWithEnteredHash() {
+    TRACE_MOD(modMain, "ResumeWithEnteredHash");
     // The dialog checked this hash against the user's file; where it is the
     // one already held, so is its key.
     CurUsPasw = TakeEnteredHash();
