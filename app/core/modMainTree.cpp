@@ -10,6 +10,7 @@
 
 #include "VEDataBase/Types.h"
 #include "app/core/CoreView.h"
+#include "app/core/TreeKeys.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/trace/Trace.h"
@@ -249,7 +250,7 @@ private:
         while (!pending_.empty()) {
             const auto r = static_cast<std::size_t>(pending_.back());
             pending_.pop_back();
-            key.assign(index_.Id(r)).append("key");
+            key = NodeKey(index_.Id(r));
             PlaceKids(key, static_cast<std::int32_t>(r));
         }
     }
@@ -278,9 +279,7 @@ private:
         const std::string& id = index_.Id(r);
         const std::string& type = Cell(table_, r, cols_.type);
         const bool folder = IsFolder(r);
-        node_.key.assign(id).append("key");
-        node_.text.assign(Cell(table_, r, cols_.title));
-        node_.tag.assign(folder ? "1" : "2");
+        MakeRowNode(node_, id, Cell(table_, r, cols_.title), folder);
         if (type != node_.tag)
             DbgPrint("Tree: " + RowText(r, id) + " has the type \"" + type + "\"; shown as a " +
                      (folder ? "folder" : "record"));
@@ -293,15 +292,9 @@ private:
         const std::string& image = Cell(table_, r, cols_.image);
         // Most rows share a few image texts: each distinct text is read once.
         auto [it, added] = imagesSeen_.try_emplace(image, 0);
-        if (added) {
-            try {
-                it->second = vb::CLng(vb::Val(image));
-            } catch (const vb::VbError&) {
-                it->second = 0;
-            }
-        }
+        if (added) it->second = KeyNumber(image);
         if (it->second >= 1) {
-            node_.image.assign(vb::CStr(it->second)).append("key");
+            node_.image = ImageKey(it->second);
             return;
         }
         const char* fallback = folder ? kFolderImage : kRecordImage;

@@ -11,8 +11,8 @@
 // ("<colour>|<bits>", bit value 1 = bold). The table's tag holds the last
 // identifier given out, so identifiers are never reused.
 //
-// A node's key is IndNum & "key"; the root's key is "0key", its text the
-// database's tag and its image "DBIcon".
+// A node's key is IndNum & "key" (TreeKeys.h); the root's key is "0key", its
+// text the database's tag and its image "DBIcon".
 //
 // Rows that do not follow these rules never stop the tree from loading: a
 // row without a usable identifier (not a positive decimal number, or one an

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "app/core/CoreView.h"
+#include "app/core/TreeKeys.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
 #include "app/trace/Trace.h"
@@ -57,11 +58,8 @@ void frmAddRecord::cmdOk_Click() try {
         modMain::AddRecordToDB(rParent, texts.title, texts.login, texts.password, texts.description, *confirmed->db);
     TRACE_LOCAL(id);
     TreeNode node;
-    node.key = id + "key";
-    node.text = texts.title;
-    node.image = modMain::kRecordImage;
-    node.tag = "2";
-    tree_.AddTreeNode(rParent + "key", node);
+    modMain::MakeRowNode(node, id, texts.title, false);
+    tree_.AddTreeNode(modMain::NodeKey(rParent), node);
     Unload();
 }
 TRACE_BOUNDARY

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QTextEdit>
 
+#include "app/core/TreeKeys.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
@@ -186,8 +187,8 @@ void frmMain::mnuContextTrvAddFolder_Click() try {
     const std::string n = db.GetTblTag(tbl);
     TRACE_LOCAL(n);
     const std::string name = modMain::NewFolderText();
-    QTreeWidgetItem* node =
-        trvDatabase->AddNode(RecordTree::Key(target), RecordTree::tvwChild, n + "key", name, modMain::kFolderImage);
+    QTreeWidgetItem* node = trvDatabase->AddNode(RecordTree::Key(target), RecordTree::tvwChild, modMain::NodeKey(n),
+                                                 name, modMain::kFolderImage);
     RecordTree::SetTag(node, "1");
     modMain::AddFolderToDB(name, RecordTree::Number(target), n);
     trvDatabase->StartLabelEdit(node);
