@@ -416,6 +416,13 @@ std::int32_t RequireDataTable(clsDatabase& db) {
     return t;
 }
 
+// Raises the refusal of a new row as run-time error 9 before anything is
+// written, so a row is never stored in part.
+void RequireRowColumns(clsDatabase& db, bool folder) {
+    const std::string refusal = RowRefusal(db, folder);
+    if (!refusal.empty()) throw vb::VbError(vb::errSubscript, refusal);
+}
+
 // A fixed text in the code page, or its English form where the page lacks a
 // letter of it: question marks would be stored as the name.
 std::string FixedText(std::string_view utf8, const char* english) {
@@ -424,6 +431,28 @@ std::string FixedText(std::string_view utf8, const char* english) {
 }
 
 }  // namespace
+
+std::string RowRefusal(clsDatabase& db, bool folder) {
+    TRACE_MOD(modMain, "RowRefusal", TV_EXT(db), TV(folder));
+    // The columns in the order a new row of the kind is written.
+    static constexpr const char* kFolderColumns[] = {"IndNum", "Parent", "Type", "Title", "Image", "Flags"};
+    static constexpr const char* kRecordColumns[] = {"IndNum",   "Parent",      "Type",  "Title", "Login",
+                                                     "Password", "Description", "Image", "Flags"};
+    std::string why;
+    const std::int32_t t = db.FindTable(kDataTable);
+    if (t < 1) {
+        why = std::string("the database has no table \"") + kDataTable + "\"";
+    } else {
+        for (const char* column :
+             folder ? std::span<const char* const>(kFolderColumns) : std::span<const char* const>(kRecordColumns)) {
+            if (db.FindField(t, column) < 1) {
+                why = std::string("the table \"") + kDataTable + "\" has no column \"" + column + "\"";
+                break;
+            }
+        }
+    }
+    return why.empty() ? why : "This item cannot be stored: " + why + ". Nothing was changed.";
+}
 
 std::string NewFolderText() { return FixedText("Новая папка", "New folder"); }
 std::string NewRecordText() { return FixedText("Новая Запись", "New record"); }
@@ -467,6 +496,7 @@ void AddFolderToDB(const std::string& FoldName, std::int32_t Parent, const std::
     TRACE_MOD(modMain, "AddFolderToDB", TV(FoldName), TV(Parent), TV(FoldID));
     clsDatabase& db = CurrentDb();
     std::int32_t t = RequireDataTable(db);
+    RequireRowColumns(db, true);
     db.AddRecord(t);
     std::int32_t r = db.GetTblRecNum(t);
     db.SetTblFldValNm(t, r, "IndNum", FoldID);
@@ -481,6 +511,7 @@ std::string AddRecordToDB(const std::string& rParent, const std::string& rTitle,
                           const trace::Secret& rPasw, const trace::Secret& rDesc, clsDatabase& pDB) {
     TRACE_MOD(modMain, "AddRecordToDB", TV(rParent), TV(rTitle), TV(rLogin), TV(rPasw), TV(rDesc), TV_EXT(pDB));
     std::int32_t t = RequireDataTable(pDB);
+    RequireRowColumns(pDB, false);
     pDB.AddRecord(t);
     std::int32_t r = pDB.GetTblRecNum(t);
     std::int32_t last = vb::CLng(pDB.GetTblTag(t));
@@ -510,6 +541,10 @@ void ChangeDataTableField(const std::string& UniqFName, const std::string& UniqF
     std::int32_t r = u > 0 ? db.GetRecNumFromVal(t, u, UniqFVal, start) : 0;
     if (r < 1) {
         DbgPrint("ChangeDataTableField: no row has " + UniqFName + " = \"" + UniqFVal + "\"; nothing changed");
+        return;
+    }
+    if (db.FindField(t, FldName) < 1) {
+        DbgPrint("ChangeDataTableField: the table has no column " + FldName + "; nothing changed");
         return;
     }
     db.SetTblFldValNm(t, r, FldName, newval);

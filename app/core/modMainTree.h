@@ -56,6 +56,13 @@ void ShowUsDBInTreeView(clsDatabase& UsDB, CoreView& pTrView);
 // also shows, under pNode, the rows no path from the root reaches.
 void LoadUsDBInTreeViewNode(clsDatabase& UsDB, CoreView& pTrView, const std::string& pNode, std::int32_t pNodeID);
 
+// What the user is told when a folder's (folder) or a record's row cannot be
+// stored in db: "DataTable" is missing or lacks a column the row is written
+// with. "" when the row can be stored. A user file that is not as the core
+// writes it still loads (kept aside), and a value set in a column the table
+// lacks would be lost unseen.
+std::string RowRefusal(clsDatabase& db, bool folder);
+
 // Appends a folder row to the current user's database. The caller has
 // already raised the table's tag to FoldID and made the node.
 void AddFolderToDB(const std::string& FoldName, std::int32_t Parent, const std::string& FoldID);
