@@ -170,7 +170,7 @@ void BM_GrowByAddRecord(benchmark::State& state) {
         vedb::Table t = DataTable();
         for (int i = 1; i <= records; ++i) {
             m->AddRecord(t);
-            m->SetFieldValInTbl(t, t.RecNum, "Title", "Entry");
+            if (m->SetFieldValInTbl(t, t.RecNum, "Title", "Entry") != 0) std::abort();
         }
         benchmark::DoNotOptimize(t);
     }

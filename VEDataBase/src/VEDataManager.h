@@ -29,8 +29,8 @@ public:
 
     std::optional<std::int32_t> AddFullRecord(Table& Tbl, const Record& Rec) override;
     std::int32_t AddRecord(Table& Tbl) override;
-    std::int32_t SaveDB(DataBase& DB, const std::string& Path, const std::string& Pasw = {},
-                        bool Compress = false) override;
+    [[nodiscard]] std::int32_t SaveDB(DataBase& DB, const std::string& Path, const std::string& Pasw = {},
+                                      bool Compress = false) override;
     std::string GetFieldVal(const Table& Tbl, std::int32_t rind, std::int32_t find) override;
     std::string GetComplexFieldVal(const DataBase& IDB, const Table& Tbl, std::int32_t rind,
                                    std::int32_t find) override;
@@ -44,8 +44,8 @@ public:
                                 std::int32_t RecNum, const std::string& StrVal) override;
     std::int32_t SetFieldVal(DataBase& IDB, const std::string& TblName, std::int32_t RecNum, const std::string& FName,
                              const std::string& FVal) override;
-    std::int32_t SetFieldValInTbl(Table& Tbl, std::int32_t RecNum, const std::string& FName,
-                                  const std::string& FVal) override;
+    [[nodiscard]] std::int32_t SetFieldValInTbl(Table& Tbl, std::int32_t RecNum, const std::string& FName,
+                                                const std::string& FVal) override;
     std::int32_t GetHelpNum(const HelpTable& HTable, const std::string& HVal) override;
     std::int32_t GetHelpNumFromDB(const DataBase& IDB, const std::string& HTblName, const std::string& HVal) override;
     std::string GetFldValFromDB(const DataBase& DB, const std::string& TblName, const std::string& FieldName,

@@ -56,8 +56,8 @@ public:
     // Writes a copy of BufDB's record to Path through a manager made for this
     // call: 2 saved, -1 failed (the library then leaves an existing file as
     // it was). BufDB and the collection are not touched.
-    std::int32_t SaveDB(const std::shared_ptr<clsDatabase>& BufDB, const std::string& Path, const trace::Secret& Pasw,
-                        bool Compress);
+    [[nodiscard]] std::int32_t SaveDB(const std::shared_ptr<clsDatabase>& BufDB, const std::string& Path,
+                                      const trace::Secret& Pasw, bool Compress);
     // Every entry saves itself to its own Path, in order.
     void SaveAllDB(const trace::Secret& Pasw, bool Compress);
     // The first entry whose Path is exactly DBPath saves itself.

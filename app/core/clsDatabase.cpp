@@ -222,7 +222,12 @@ void clsDatabase::SetTblFldValNm(std::int32_t TblNum, std::int32_t RecNum, const
                                  const trace::Secret& newval) {
     TRACE("SetTblFldValNm", TV(TblNum), TV(RecNum), TV(FldName), TV(newval));
     Stamp();
-    lDBMngr->SetFieldValInTbl(Tbl(TblNum), RecNum, FldName, newval.str());
+    // The manager answers -1 for a column or record the table lacks; the
+    // value would then be lost unseen, so that is raised like every index
+    // this class is handed that is not there.
+    if (lDBMngr->SetFieldValInTbl(Tbl(TblNum), RecNum, FldName, newval.str()) != 0)
+        throw vb::VbError(vb::errSubscript,
+                          "The table has no column \"" + FldName + "\" or no record " + vb::CStr(RecNum));
 }
 
 void clsDatabase::SetTblRecord(const std::string& TblNum, std::int32_t RecNum, const vedb::Record& NewRec) {
@@ -283,7 +288,11 @@ std::int32_t clsDatabase::LoadDB(const std::string& Path, const trace::Secret& P
 void clsDatabase::SaveDB(const std::string& Path, const trace::Secret& Pasw, bool Compress) {
     TRACE("SaveDB", TV_PATH(Path), TV(Pasw), TV(Compress));
     Stamp();
-    lDBMngr->SaveDB(lDB, Path, Pasw.str(), Compress);
+    // This save answers nothing: only SaveAllDB and SaveDBOnPath use it, and
+    // they look at no result. The program's own saves go through
+    // clsDataFilesManager::SaveDB, which answers the manager's result; a
+    // failure here stays in the manager's error history.
+    static_cast<void>(lDBMngr->SaveDB(lDB, Path, Pasw.str(), Compress));
 }
 
 std::int32_t clsDatabase::SaveCopyWith(vedb::_VEDataManager& manager, const std::string& Path,

@@ -72,6 +72,7 @@ public:
     std::string GetTblFldVal(std::int32_t TblNum, std::int32_t RecNum, std::int32_t FldNum);
     std::string GetTblFldValNm(std::int32_t TblNum, std::int32_t RecNum, const std::string& FldName);
     void SetTblFldVal(std::int32_t TblNum, std::int32_t RecNum, std::int32_t FldNum, const trace::Secret& newval);
+    // Raises 9 when the table has no column FldName or no record RecNum.
     void SetTblFldValNm(std::int32_t TblNum, std::int32_t RecNum, const std::string& FldName,
                         const trace::Secret& newval);
     // TblNum is a text taken by its numeric value. Replaces the record only
@@ -94,8 +95,8 @@ public:
     // twice. The manager marks the record it writes as enciphered; that mark
     // is taken back, so the record is as it was. No last-access stamp, as
     // DB has none. The manager's result.
-    std::int32_t SaveCopyWith(vedb::_VEDataManager& manager, const std::string& Path, const trace::Secret& Pasw,
-                              bool Compress);
+    [[nodiscard]] std::int32_t SaveCopyWith(vedb::_VEDataManager& manager, const std::string& Path,
+                                            const trace::Secret& Pasw, bool Compress);
     // Tbls: table names; each is passed on followed by the separator.
     std::int32_t TblsToString(const std::vector<std::string>& Tbls, std::string& BufStr,
                               const std::vector<vedb::TblRequest>& TblsFltr);

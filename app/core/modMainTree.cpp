@@ -10,6 +10,7 @@
 
 #include "VEDataBase/Types.h"
 #include "app/core/CoreView.h"
+#include "app/core/TreeKeys.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/trace/Trace.h"
@@ -249,7 +250,7 @@ private:
         while (!pending_.empty()) {
             const auto r = static_cast<std::size_t>(pending_.back());
             pending_.pop_back();
-            key.assign(index_.Id(r)).append("key");
+            key = NodeKey(index_.Id(r));
             PlaceKids(key, static_cast<std::int32_t>(r));
         }
     }
@@ -278,9 +279,7 @@ private:
         const std::string& id = index_.Id(r);
         const std::string& type = Cell(table_, r, cols_.type);
         const bool folder = IsFolder(r);
-        node_.key.assign(id).append("key");
-        node_.text.assign(Cell(table_, r, cols_.title));
-        node_.tag.assign(folder ? "1" : "2");
+        MakeRowNode(node_, id, Cell(table_, r, cols_.title), folder);
         if (type != node_.tag)
             DbgPrint("Tree: " + RowText(r, id) + " has the type \"" + type + "\"; shown as a " +
                      (folder ? "folder" : "record"));
@@ -293,15 +292,9 @@ private:
         const std::string& image = Cell(table_, r, cols_.image);
         // Most rows share a few image texts: each distinct text is read once.
         auto [it, added] = imagesSeen_.try_emplace(image, 0);
-        if (added) {
-            try {
-                it->second = vb::CLng(vb::Val(image));
-            } catch (const vb::VbError&) {
-                it->second = 0;
-            }
-        }
+        if (added) it->second = KeyNumber(image);
         if (it->second >= 1) {
-            node_.image.assign(vb::CStr(it->second)).append("key");
+            node_.image = ImageKey(it->second);
             return;
         }
         const char* fallback = folder ? kFolderImage : kRecordImage;
@@ -423,6 +416,13 @@ std::int32_t RequireDataTable(clsDatabase& db) {
     return t;
 }
 
+// Raises the refusal of a new row as run-time error 9 before anything is
+// written, so a row is never stored in part.
+void RequireRowColumns(clsDatabase& db, bool folder) {
+    const std::string refusal = RowRefusal(db, folder);
+    if (!refusal.empty()) throw vb::VbError(vb::errSubscript, refusal);
+}
+
 // A fixed text in the code page, or its English form where the page lacks a
 // letter of it: question marks would be stored as the name.
 std::string FixedText(std::string_view utf8, const char* english) {
@@ -431,6 +431,28 @@ std::string FixedText(std::string_view utf8, const char* english) {
 }
 
 }  // namespace
+
+std::string RowRefusal(clsDatabase& db, bool folder) {
+    TRACE_MOD(modMain, "RowRefusal", TV_EXT(db), TV(folder));
+    // The columns in the order a new row of the kind is written.
+    static constexpr const char* kFolderColumns[] = {"IndNum", "Parent", "Type", "Title", "Image", "Flags"};
+    static constexpr const char* kRecordColumns[] = {"IndNum",   "Parent",      "Type",  "Title", "Login",
+                                                     "Password", "Description", "Image", "Flags"};
+    std::string why;
+    const std::int32_t t = db.FindTable(kDataTable);
+    if (t < 1) {
+        why = std::string("the database has no table \"") + kDataTable + "\"";
+    } else {
+        for (const char* column :
+             folder ? std::span<const char* const>(kFolderColumns) : std::span<const char* const>(kRecordColumns)) {
+            if (db.FindField(t, column) < 1) {
+                why = std::string("the table \"") + kDataTable + "\" has no column \"" + column + "\"";
+                break;
+            }
+        }
+    }
+    return why.empty() ? why : "This item cannot be stored: " + why + ". Nothing was changed.";
+}
 
 std::string NewFolderText() { return FixedText("Новая папка", "New folder"); }
 std::string NewRecordText() { return FixedText("Новая Запись", "New record"); }
@@ -474,6 +496,7 @@ void AddFolderToDB(const std::string& FoldName, std::int32_t Parent, const std::
     TRACE_MOD(modMain, "AddFolderToDB", TV(FoldName), TV(Parent), TV(FoldID));
     clsDatabase& db = CurrentDb();
     std::int32_t t = RequireDataTable(db);
+    RequireRowColumns(db, true);
     db.AddRecord(t);
     std::int32_t r = db.GetTblRecNum(t);
     db.SetTblFldValNm(t, r, "IndNum", FoldID);
@@ -488,6 +511,7 @@ std::string AddRecordToDB(const std::string& rParent, const std::string& rTitle,
                           const trace::Secret& rPasw, const trace::Secret& rDesc, clsDatabase& pDB) {
     TRACE_MOD(modMain, "AddRecordToDB", TV(rParent), TV(rTitle), TV(rLogin), TV(rPasw), TV(rDesc), TV_EXT(pDB));
     std::int32_t t = RequireDataTable(pDB);
+    RequireRowColumns(pDB, false);
     pDB.AddRecord(t);
     std::int32_t r = pDB.GetTblRecNum(t);
     std::int32_t last = vb::CLng(pDB.GetTblTag(t));
@@ -517,6 +541,10 @@ void ChangeDataTableField(const std::string& UniqFName, const std::string& UniqF
     std::int32_t r = u > 0 ? db.GetRecNumFromVal(t, u, UniqFVal, start) : 0;
     if (r < 1) {
         DbgPrint("ChangeDataTableField: no row has " + UniqFName + " = \"" + UniqFVal + "\"; nothing changed");
+        return;
+    }
+    if (db.FindField(t, FldName) < 1) {
+        DbgPrint("ChangeDataTableField: the table has no column " + FldName + "; nothing changed");
         return;
     }
     db.SetTblFldValNm(t, r, FldName, newval);

@@ -11,8 +11,8 @@
 // ("<colour>|<bits>", bit value 1 = bold). The table's tag holds the last
 // identifier given out, so identifiers are never reused.
 //
-// A node's key is IndNum & "key"; the root's key is "0key", its text the
-// database's tag and its image "DBIcon".
+// A node's key is IndNum & "key" (TreeKeys.h); the root's key is "0key", its
+// text the database's tag and its image "DBIcon".
 //
 // Rows that do not follow these rules never stop the tree from loading: a
 // row without a usable identifier (not a positive decimal number, or one an
@@ -55,6 +55,13 @@ void ShowUsDBInTreeView(clsDatabase& UsDB, CoreView& pTrView);
 // records in the order they were added. Loading the root's rows (pNodeID 0)
 // also shows, under pNode, the rows no path from the root reaches.
 void LoadUsDBInTreeViewNode(clsDatabase& UsDB, CoreView& pTrView, const std::string& pNode, std::int32_t pNodeID);
+
+// What the user is told when a folder's (folder) or a record's row cannot be
+// stored in db: "DataTable" is missing or lacks a column the row is written
+// with. "" when the row can be stored. A user file that is not as the core
+// writes it still loads (kept aside), and a value set in a column the table
+// lacks would be lost unseen.
+std::string RowRefusal(clsDatabase& db, bool folder);
 
 // Appends a folder row to the current user's database. The caller has
 // already raised the table's tag to FoldID and made the node.

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/core/TreeKeys.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
@@ -27,8 +28,6 @@ QColor FromColorValue(std::int32_t value) {
     const auto c = static_cast<std::uint32_t>(value);
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
-
-std::string ImageKey(int n) { return std::to_string(n) + "key"; }
 
 // The tree's pictures are compiled-in resources, registered on first use.
 void UseTreePictures() {
@@ -116,8 +115,8 @@ void RowEditDialog::DoConfig() {
     clsDatabase& db = *modMain::CurUsDB;
     imcIcons->clear();
     for (int i = 1; i <= kRowImages; ++i)
-        imcIcons->addItem(QIcon(QStringLiteral(":/tree/%1.png").arg(QString::fromStdString(ImageKey(i)))), QString(),
-                          i);
+        imcIcons->addItem(QIcon(QStringLiteral(":/tree/%1.png").arg(QString::fromStdString(modMain::ImageKey(i)))),
+                          QString(), i);
     SelectIcon(db.GetTblFldValNm(table, row, "Image"));
     ReadFlags(db.GetTblFldValNm(table, row, "Flags"));
     RowTexts texts;
@@ -133,9 +132,8 @@ void RowEditDialog::DoConfig() {
 
 std::int32_t RowEditDialog::FindRow(clsDatabase& db, std::int32_t& table) {
     TRACE("FindRow", TV(table));
-    // The number in front of "key"; the root ("0key") and keys without a
-    // number are no row's.
-    const double number = vb::Val(RecordID);
+    // The root ("0key") and keys without a number are no row's.
+    const std::int32_t number = modMain::KeyNumber(RecordID);
     if (number < 1) return 0;
     table = db.FindTable(modMain::kDataTable);
     const std::int32_t column = table > 0 ? db.FindField(table, "IndNum") : 0;
@@ -145,12 +143,7 @@ std::int32_t RowEditDialog::FindRow(clsDatabase& db, std::int32_t& table) {
 
 void RowEditDialog::SelectIcon(const std::string& image) {
     TRACE("SelectIcon", TV(image));
-    int n = 0;
-    try {
-        n = vb::CLng(vb::Val(image));
-    } catch (const vb::VbError&) {
-        trace_frame_.Recover();
-    }
+    const std::int32_t n = modMain::KeyNumber(image);
     imcIcons->setCurrentIndex(n >= 1 && n <= kRowImages ? n - 1 : -1);
 }
 
@@ -227,7 +220,7 @@ void RowEditDialog::cmdSaveChanges_Click() try {
     node.text = texts.title;
     // No picture chosen: the row and the node keep theirs.
     if (imcIcons->currentIndex() >= 0) {
-        node.image = ImageKey(imcIcons->currentData().toInt());
+        node.image = modMain::ImageKey(imcIcons->currentData().toInt());
         db->SetTblFldValNm(table, row, "Image", node.image);
     }
     RecFlags = chkBold->isChecked() ? (RecFlags | 1) : (RecFlags & ~1);

@@ -4,10 +4,12 @@
 #include <QPushButton>
 
 #include "app/core/CoreView.h"
+#include "app/core/TreeKeys.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainTree.h"
 #include "app/trace/Trace.h"
 #include "platform/qt/AnsiText.h"
+#include "platform/qt/Desktop.h"
 
 frmAddRecord::frmAddRecord(CoreView& tree) : RowDialog("frmAddRecord", RowKind::Record), tree_(tree) {
     setWindowTitle(QStringLiteral("Add Record"));
@@ -52,16 +54,21 @@ void frmAddRecord::cmdOk_Click() try {
     TRACE("cmdOk_Click");
     const std::optional<Confirmed> confirmed = Confirm();
     if (!confirmed) return;
+    // The dialog stays open, so nothing the user typed is lost.
+    const std::string refusal = modMain::RowRefusal(*confirmed->db, false);
+    TRACE_LOCAL(refusal);
+    if (!refusal.empty()) {
+        modMain::DbgPrint("frmAddRecord: " + refusal);
+        qtplat::MsgBox(refusal, qtplat::vbExclamation);
+        return;
+    }
     const RowTexts& texts = confirmed->texts;
     std::string id =
         modMain::AddRecordToDB(rParent, texts.title, texts.login, texts.password, texts.description, *confirmed->db);
     TRACE_LOCAL(id);
     TreeNode node;
-    node.key = id + "key";
-    node.text = texts.title;
-    node.image = modMain::kRecordImage;
-    node.tag = "2";
-    tree_.AddTreeNode(rParent + "key", node);
+    modMain::MakeRowNode(node, id, texts.title, false);
+    tree_.AddTreeNode(modMain::NodeKey(rParent), node);
     Unload();
 }
 TRACE_BOUNDARY

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/core/TreeKeys.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
@@ -219,7 +220,7 @@ TRACE_BOUNDARY
 
 void frmFind::ShowHit(std::int32_t tbl, std::int32_t row) {
     TRACE("ShowHit", TV(tbl), TV(row));
-    const std::string key = modMain::CurUsDB->GetTblFldValNm(tbl, row, "IndNum") + "key";
+    const std::string key = modMain::NodeKey(modMain::CurUsDB->GetTblFldValNm(tbl, row, "IndNum"));
     TRACE_LOCAL(key);
     // A row the tree does not show (its identifier is no usable number) has
     // no node to select; the search simply goes on past it next time.

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 #include <vector>
 
+#include "app/core/TreeKeys.h"
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
 #include "app/trace/Trace.h"
@@ -323,7 +324,7 @@ void RecordTree::SetTag(QTreeWidgetItem* node, const std::string& tag) {
 
 double RecordTree::TagValue(const QTreeWidgetItem* node) { return vb::Val(Tag(node)); }
 
-std::int32_t RecordTree::Number(const QTreeWidgetItem* node) { return vb::CLng(vb::Val(Key(node))); }
+std::int32_t RecordTree::Number(const QTreeWidgetItem* node) { return modMain::KeyNumber(Key(node)); }
 
 std::string RecordTree::Text(const QTreeWidgetItem* node) {
     // A node's text came from the code page or was accepted into it.

@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <utility>
 
+#include "app/core/TreeKeys.h"
 #include "app/core/modMainBackup.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTree.h"
@@ -37,7 +38,7 @@ void AddPicture(ImageList& list, const QString& folder, const std::string& key) 
 }
 
 void LoadTreeImages(ImageList& list) {
-    for (int i = 1; i <= 43; ++i) AddPicture(list, QStringLiteral("tree"), std::to_string(i) + "key");
+    for (int i = 1; i <= 43; ++i) AddPicture(list, QStringLiteral("tree"), modMain::ImageKey(i));
     AddPicture(list, QStringLiteral("tree"), "DBIcon");
 }
 

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QTextEdit>
 
+#include "app/core/TreeKeys.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modLang.h"
 #include "app/core/modMain.h"
@@ -181,13 +182,22 @@ void frmMain::mnuContextTrvAddFolder_Click() try {
     QTreeWidgetItem* target = trvDatabase->DropHighlight();
     if (!target) return;
     clsDatabase& db = *modMain::CurUsDB;
+    // Refused before the node is made, so the tree never shows a folder the
+    // database does not hold.
+    const std::string refusal = modMain::RowRefusal(db, true);
+    TRACE_LOCAL(refusal);
+    if (!refusal.empty()) {
+        modMain::DbgPrint("frmMain: " + refusal);
+        qtplat::MsgBox(refusal, qtplat::vbExclamation);
+        return;
+    }
     const std::int32_t tbl = db.FindTable(modMain::kDataTable);
     db.SetTblTag(tbl, vb::CStr(vb::CLng(db.GetTblTag(tbl)) + 1));
     const std::string n = db.GetTblTag(tbl);
     TRACE_LOCAL(n);
     const std::string name = modMain::NewFolderText();
-    QTreeWidgetItem* node =
-        trvDatabase->AddNode(RecordTree::Key(target), RecordTree::tvwChild, n + "key", name, modMain::kFolderImage);
+    QTreeWidgetItem* node = trvDatabase->AddNode(RecordTree::Key(target), RecordTree::tvwChild, modMain::NodeKey(n),
+                                                 name, modMain::kFolderImage);
     RecordTree::SetTag(node, "1");
     modMain::AddFolderToDB(name, RecordTree::Number(target), n);
     trvDatabase->StartLabelEdit(node);

@@ -30,8 +30,8 @@ public:
     virtual std::int32_t AddRecord(Table& Tbl) = 0;
     // 2 saved, -1 failed (an existing file at Path is then left as it was).
     // A non-empty Pasw enciphers the lines; Compress stores the file compressed.
-    virtual std::int32_t SaveDB(DataBase& DB, const std::string& Path, const std::string& Pasw = {},
-                                bool Compress = false) = 0;
+    [[nodiscard]] virtual std::int32_t SaveDB(DataBase& DB, const std::string& Path, const std::string& Pasw = {},
+                                              bool Compress = false) = 0;
     virtual std::string GetFieldVal(const Table& Tbl, std::int32_t rind, std::int32_t find) = 0;
     virtual std::string GetComplexFieldVal(const DataBase& IDB, const Table& Tbl, std::int32_t rind,
                                            std::int32_t find) = 0;
@@ -51,8 +51,8 @@ public:
                                         std::int32_t RecNum, const std::string& StrVal) = 0;
     virtual std::int32_t SetFieldVal(DataBase& IDB, const std::string& TblName, std::int32_t RecNum,
                                      const std::string& FName, const std::string& FVal) = 0;
-    virtual std::int32_t SetFieldValInTbl(Table& Tbl, std::int32_t RecNum, const std::string& FName,
-                                          const std::string& FVal) = 0;
+    [[nodiscard]] virtual std::int32_t SetFieldValInTbl(Table& Tbl, std::int32_t RecNum, const std::string& FName,
+                                                        const std::string& FVal) = 0;
     virtual std::int32_t GetHelpNum(const HelpTable& HTable, const std::string& HVal) = 0;
     virtual std::int32_t GetHelpNumFromDB(const DataBase& IDB, const std::string& HTblName,
                                           const std::string& HVal) = 0;

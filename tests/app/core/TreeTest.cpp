@@ -240,6 +240,46 @@ TEST_F(Tree, AddingToADatabaseWithoutItsTableIsAClearError) {
     trace::ResetStack();
 }
 
+// A user file that is not as the core writes it still loads (kept aside), so
+// "DataTable" may lack a column: what the user enters for it must never be
+// dropped unseen, and a row must never be written in part.
+TEST_F(Tree, ARowForAColumnTheTableLacksIsRefusedWholeWithAClearText) {
+    struct Case {
+        std::size_t column;
+        const char* name;
+        bool folderRefused;
+    } cases[] = {{0, "IndNum", true}, {5, "Password", false}, {7, "Image", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Use({Folder("7", "0", "f")}, "7");
+        vedb::DataBase record = Db().DB();
+        record.Tables[0].Caption.fields[c.column].Name = "Damaged";
+        Db().DB(record);
+        const std::vector<Row> before = Rows();
+        const std::string refusal =
+            std::string("This item cannot be stored: the table \"DataTable\" has no column \"") + c.name +
+            "\". Nothing was changed.";
+        EXPECT_EQ(modMain::RowRefusal(Db(), false), refusal);
+        EXPECT_EQ(coretest::ErrorOf([&] { modMain::AddRecordToDB("7", "Bank", "me", "s3cret", "pin", Db()); }), 9);
+        EXPECT_EQ(modMain::RowRefusal(Db(), true), c.folderRefused ? refusal : "");
+        if (c.folderRefused) {
+            EXPECT_EQ(coretest::ErrorOf([] { modMain::AddFolderToDB("Mail", 7, "8"); }), 9);
+        }
+        EXPECT_EQ(Rows(), before);
+        EXPECT_EQ(Db().GetTblTag(1), "7");
+        // A change of a column the table lacks changes nothing, as for a row
+        // that is not there.
+        modMain::ChangeDataTableField("IndNum", "7", c.name, "x");
+        EXPECT_EQ(Rows(), before);
+        trace::ResetStack();
+    }
+    clsDatabase empty;
+    EXPECT_EQ(modMain::RowRefusal(empty, true),
+              "This item cannot be stored: the database has no table \"DataTable\". Nothing was changed.");
+    Use({});
+    EXPECT_EQ(modMain::RowRefusal(Db(), false), "");
+}
+
 TEST_F(Tree, TheFixedNamesOfNewRowsAreInTheCodePage) {
     {
         qpmtest::ScopedEnv cp("QUELLON_CODEPAGE", "1251");

@@ -109,6 +109,18 @@ TEST_F(Database, OutOfRangeNumbersAnswerEmptyAndSettersDoNothing) {
     EXPECT_EQ(db->DB(), before);
 }
 
+// The manager refuses a column or record the table lacks; the value must not
+// vanish unseen.
+TEST_F(Database, SettingAColumnOrRecordTheTableLacksByNameRaisesAndChangesNothing) {
+    auto db = Loaded();
+    const vedb::DataBase before = db->DB();
+    EXPECT_EQ(coretest::ErrorOf([&] { db->SetTblFldValNm(1, 2, "Pasword", "s3cret"); }), 9);
+    EXPECT_EQ(coretest::ErrorOf([&] { db->SetTblFldValNm(1, 4, "Password", "s3cret"); }), 9);
+    EXPECT_EQ(coretest::ErrorOf([&] { db->SetTblFldValNm(1, 0, "Password", "s3cret"); }), 9);
+    EXPECT_EQ(db->DB(), before);
+    trace::ResetStack();
+}
+
 TEST_F(Database, MembersThatIndexWithoutCheckingRaiseSubscriptOutOfRange) {
     auto db = Loaded();
     const std::vector<std::pair<const char*, std::function<void()>>> calls = {

@@ -251,6 +251,28 @@ TEST_F(AddRecordDialog, ADatabaseSwitchedWhileTheDialogIsOpenIsNotWrittenTo) {
     EXPECT_EQ(tree.nodes.count("2key"), 0u);
 }
 
+// A user file that is not as the core writes it loads all the same: a record
+// is not added to a table that cannot hold its password, and what was typed
+// stays in the dialog.
+TEST_F(AddRecordDialog, ATableWithoutThePasswordColumnRefusesTheRecordAndKeepsWhatWasTyped) {
+    vedb::DataBase record = modMain::CurUsDB->DB();
+    record.Tables[0].Caption.fields[5].Name = "Pasword";
+    modMain::CurUsDB->DB(record);
+    Add("3", [&](frmAddRecord& d) {
+        Fill(d, "Shop", "me", "pa55word", "");
+        d.cmdOk->click();
+        EXPECT_TRUE(d.IsLoaded());
+        EXPECT_EQ(d.txtPasw->text(), "pa55word");
+        d.cmdCancel->click();
+    });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt,
+              "This item cannot be stored: the table \"DataTable\" has no column \"Password\". Nothing was changed.");
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_EQ(modMain::CurUsDB->GetTblTag(1), "4");
+    EXPECT_EQ(tree.nodes.count("5key"), 0u);
+}
+
 TEST_F(AddRecordDialog, TheAddedRecordReachesTheFileWithTheUsersNextSave) {
     Add("1", [&](frmAddRecord& d) {
         Fill(d, "Shop", "login", "pa55word", "line 1\nline 2");

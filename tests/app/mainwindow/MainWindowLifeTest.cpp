@@ -425,6 +425,28 @@ TEST_F(MainWindowTest, PaintWhileLockedAsksForThePassword) {
     EXPECT_EQ(w->trvDatabase->NodeCount(), 0);
 }
 
+// A user file that is not as the core writes it loads all the same: a folder
+// is not added to a table that lacks a column of its row, neither to the
+// database nor to the tree, and the program goes on.
+TEST_F(MainWindowTest, AFolderTheTableCannotHoldIsRefusedWithAMessage) {
+    StartLoggedIn();
+    vedb::DataBase record = modMain::CurUsDB->DB();
+    record.Tables[0].Caption.fields[7].Name = "Picture";
+    modMain::CurUsDB->DB(record);
+    const std::int32_t rows = modMain::CurUsDB->GetTblRecNum(1);
+    const std::string tag = modMain::CurUsDB->GetTblTag(1);
+    const int nodes = w->trvDatabase->NodeCount();
+    ClickNode("0key");
+    w->tlbToolbar_ButtonClick(5, "btnAddFolder");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt,
+              "This item cannot be stored: the table \"DataTable\" has no column \"Image\". Nothing was changed.");
+    EXPECT_EQ(modMain::CurUsDB->GetTblRecNum(1), rows);
+    EXPECT_EQ(modMain::CurUsDB->GetTblTag(1), tag);
+    EXPECT_EQ(w->trvDatabase->NodeCount(), nodes);
+    EXPECT_EQ(ended, 0);
+}
+
 // An unexpected error in a handler reaches the error report with the
 // window's procedure and its module variables.
 TEST_F(MainWindowTest, AnErrorInAHandlerIsReportedForTheWindow) {
