@@ -33,6 +33,7 @@
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/Types.h"
 #include "VEDataBase/_clsMD5HASH.h"
+#include "app/HeapPolicy.h"
 #include "app/core/CoreView.h"
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
@@ -276,6 +277,8 @@ bool RunSelf(const char* self, const char* flag, std::int64_t n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up at start.
+    heappolicy::KeepFreedMemory();
     if (argc == 3) {
         const std::string arg = argv[1];
         const auto n = [&arg] { return std::stoll(arg.substr(arg.find('=') + 1)); };

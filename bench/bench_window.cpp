@@ -26,6 +26,7 @@
 #include "BenchSupport.h"
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/_clsMD5HASH.h"
+#include "app/HeapPolicy.h"
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
@@ -224,6 +225,8 @@ int MemoryReport(std::int64_t n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up at start.
+    heappolicy::KeepFreedMemory();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     bench::Sandbox();
     std::int64_t rssRows = 0;
