@@ -80,6 +80,11 @@ public:
     // The key as it was set, without a conversion; nullptr when the node
     // holds none of its own.
     const std::string* OwnKey() const { return (held_ & Bit(kKeyRole)) ? &key_ : nullptr; }
+    // Sets the key of a node not yet in the tree, byte for byte.
+    void SetKey(std::string key) {
+        key_ = std::move(key);
+        held_ |= Bit(kKeyRole);
+    }
 
 private:
     static std::uint8_t Bit(int role) {
@@ -206,25 +211,22 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
 void RecordTree::SetImageList(const ImageList* images) {
     images_ = images;
     pictures_.clear();
-    for (auto& [key, node] : byKey_) SetImage(node, Image(node));
+    byKey_.ForEach([this](QTreeWidgetItem* node) { SetImage(node, Image(node)); });
 }
 
 QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
-    // One look-up both refuses a key in use and enters the new one.
-    auto [entry, added] = byKey_.try_emplace(key, nullptr);
-    if (!added) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    if (byKey_.Find(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
     auto* node = new RecordTreeItem;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
-        node->setData(0, kKeyRole, QString::fromStdString(key));
+        node->SetKey(key);
         SetText(node, text);
         SetImage(node, image);
     } catch (...) {
-        byKey_.erase(entry);
         delete node;
         throw;
     }
-    entry->second = node;
+    byKey_.Insert(node);
     return node;
 }
 
@@ -339,7 +341,7 @@ const QFont& RecordTree::FontOf(bool bold) {
 void RecordTree::Forget(QTreeWidgetItem* node) {
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
     const std::string key = Key(node);
-    byKey_.erase(key);
+    byKey_.Erase(key);
     if (node == lastParent_) lastParent_ = nullptr;
     if (key == dropHighlight_) dropHighlight_.clear();
 }
@@ -383,7 +385,7 @@ bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKe
 }
 
 void RecordTree::ClearNodes() {
-    byKey_.clear();
+    byKey_.Clear();
     lastParent_ = nullptr;
     dropHighlight_.clear();
     qDeleteAll(held_);
@@ -391,9 +393,11 @@ void RecordTree::ClearNodes() {
     clear();
 }
 
-QTreeWidgetItem* RecordTree::Find(const std::string& key) const {
-    auto it = byKey_.find(key);
-    return it == byKey_.end() ? nullptr : it->second;
+QTreeWidgetItem* RecordTree::Find(const std::string& key) const { return byKey_.Find(key); }
+
+std::string_view RecordTree::IndexKey(const QTreeWidgetItem* node) {
+    // Only NewNode's nodes enter the index, each with its key.
+    return *static_cast<const RecordTreeItem*>(node)->OwnKey();
 }
 
 std::string RecordTree::Key(const QTreeWidgetItem* node) {
