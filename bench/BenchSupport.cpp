@@ -114,8 +114,10 @@ void Sizes(benchmark::internal::Benchmark* b) {
 void GrowthReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs)
-        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
             medians_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedCPUTime();
+            clockMedians_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+        }
 }
 
 void GrowthReporter::PrintGrowth(const std::vector<std::string>& names) const {
@@ -133,12 +135,13 @@ void GrowthReporter::PrintGrowth(const std::vector<std::string>& names) const {
     }
 }
 
-void GrowthReporter::PrintShare(const std::string& whole, const std::string& part) const {
-    auto w = medians_.find(whole);
-    auto p = medians_.find(part);
-    if (w == medians_.end() || p == medians_.end()) return;
-    std::printf("\n%s %.1f ms against %s %.1f ms (medians, processor time): %.2f times (goal <= 2)\n", whole.c_str(),
-                w->second, part.c_str(), p->second, w->second / p->second);
+void GrowthReporter::PrintShare(const std::string& whole, const std::string& part, bool clock) const {
+    const auto& medians = clock ? clockMedians_ : medians_;
+    auto w = medians.find(whole);
+    auto p = medians.find(part);
+    if (w == medians.end() || p == medians.end()) return;
+    std::printf("\n%s %.1f ms against %s %.1f ms (medians, %s): %.2f times (goal <= 2)\n", whole.c_str(), w->second,
+                part.c_str(), p->second, clock ? "clock" : "processor time", w->second / p->second);
 }
 
 }  // namespace bench

@@ -7,6 +7,8 @@
 // - BM_LoginCore and BM_LoginWindow: a whole login to a user's file, once
 //   with no window (the core's own load) and once into the main window until
 //   it has drawn; the window's part may cost no more than the core's load.
+// - BM_SaveWindow: the save of the same user from Ctrl+S to its message; it
+//   may cost no more than twice the window's login.
 // With --rss=N the program instead logs in to a user of N rows once and
 // prints its memory at each step (peak and current resident size).
 #include <benchmark/benchmark.h>
@@ -35,6 +37,7 @@
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/frmMain.h"
 #include "platform/com/Creation.h"
+#include "platform/qt/Desktop.h"
 
 namespace {
 
@@ -155,6 +158,32 @@ void Login(benchmark::State& state, bool window) {
 void BM_LoginCore(benchmark::State& state) { Login(state, false); }
 void BM_LoginWindow(benchmark::State& state) { Login(state, true); }
 
+// What Ctrl+S runs in the window with the user logged in, until the message
+// that tells the save is done (taken by a stand-in for the message box).
+void BM_SaveWindow(benchmark::State& state) {
+    const std::int64_t n = state.range(0);
+    MakeUser(n);
+    frmMain& w = Window();
+    modMain::SetMainView(&w);
+    if (modMain::FullUserLoad(UserName(n), PasswordText()).has_value()) {
+        state.SkipWithError("login failed");
+        return;
+    }
+    Settle();
+    int style = -1;
+    qtplat::SetMsgBoxForTests([&style](const std::string&, int s, const std::string&) {
+        style = s;
+        return static_cast<int>(qtplat::vbOK);
+    });
+    for (auto _ : state) {
+        style = -1;
+        w.mnuFileSaveDB->trigger();
+        if (style != qtplat::vbInformation) state.SkipWithError("the save did not report success");
+    }
+    qtplat::SetMsgBoxForTests({});
+    modMain::UnloadUser();
+}
+
 void LoginSizes(benchmark::internal::Benchmark* b) {
     b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(5)->DisplayAggregatesOnly();
     b->Iterations(3);
@@ -163,6 +192,7 @@ void LoginSizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_FillTree)->Apply(bench::Sizes);
 BENCHMARK(BM_LoginCore)->Apply(LoginSizes);
 BENCHMARK(BM_LoginWindow)->Apply(LoginSizes);
+BENCHMARK(BM_SaveWindow)->Apply(LoginSizes);
 
 // ---- Memory ----
 
@@ -245,5 +275,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     reporter.PrintGrowth({"BM_FillTree"});
     reporter.PrintShare("BM_LoginWindow/100000", "BM_LoginCore/100000");
+    reporter.PrintShare("BM_SaveWindow/100000", "BM_LoginWindow/100000", true);
     return TearDownProgram(0);
 }
