@@ -4,6 +4,8 @@
 //   filled by the core, the root selected and expanded, the delete buttons
 //   off) until it has laid out and drawn the tree; 100,000 rows may cost at
 //   most 12 times 10,000.
+// - BM_ClearTree: the same tree emptied, as a user switch or a logout
+//   empties it; the same goal.
 // - BM_LoginCore and BM_LoginWindow: a whole login to a user's file, once
 //   with no window (the core's own load) and once into the main window until
 //   it has drawn; the window's part may cost no more than the core's load.
@@ -138,6 +140,23 @@ void BM_FillTree(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 
+// A user switch or a logout first empties the tree the login filled.
+void BM_ClearTree(benchmark::State& state) {
+    clsDatabase& db = bench::Database(state.range(0));
+    frmMain& w = Window();
+    w.ClearTree();  // whatever an earlier benchmark left
+    for (auto _ : state) {
+        state.PauseTiming();
+        modMain::ShowUsDBInTreeView(db, w);
+        Settle();
+        state.ResumeTiming();
+        w.ClearTree();
+        Settle();
+    }
+    if (w.trvDatabase->NodeCount() != 0) state.SkipWithError("the tree kept nodes");
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+
 void Login(benchmark::State& state, bool window) {
     const std::int64_t n = state.range(0);
     MakeUser(n);
@@ -190,6 +209,7 @@ void LoginSizes(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_FillTree)->Apply(bench::Sizes);
+BENCHMARK(BM_ClearTree)->Apply(bench::Sizes);
 BENCHMARK(BM_LoginCore)->Apply(LoginSizes);
 BENCHMARK(BM_LoginWindow)->Apply(LoginSizes);
 BENCHMARK(BM_SaveWindow)->Apply(LoginSizes);
@@ -273,7 +293,7 @@ int main(int argc, char** argv) {
     bench::GrowthReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    reporter.PrintGrowth({"BM_FillTree"});
+    reporter.PrintGrowth({"BM_FillTree", "BM_ClearTree"});
     reporter.PrintShare("BM_LoginWindow/100000", "BM_LoginCore/100000");
     reporter.PrintShare("BM_SaveWindow/100000", "BM_LoginWindow/100000", true);
     return TearDownProgram(0);
