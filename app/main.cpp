@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/HeapPolicy.h"
 #include "app/core/modMain.h"
 #include "app/core/modMainSession.h"
 #include "app/mainwindow/frmMain.h"
@@ -21,6 +22,7 @@
 int main(int argc, char** argv) {
     // Before anything holds a secret.
     trace::DisableCoreDumps();
+    heappolicy::KeepFreedMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuellonPasswordMngr"));
     // The program ends only through its own exit path, never because its

@@ -33,6 +33,7 @@
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/Types.h"
 #include "VEDataBase/_clsMD5HASH.h"
+#include "app/HeapPolicy.h"
 #include "app/core/CoreView.h"
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
@@ -100,9 +101,7 @@ Sandbox& TheSandbox() {
     return sandbox;
 }
 
-// A user of n rows as people keep them: a folder every 50 rows (ten
-// subfolders under each), records with a site title, a login, a password and
-// a short note.
+// A user of the n rows of bench::UserRows.
 void MakeUser(std::int64_t n) {
     const std::string name = UserName(n);
     if (modMain::AddUser(modMain::UserFilePath(name), name, std::string(kPassword)) != modMain::kUserCreated ||
@@ -112,21 +111,8 @@ void MakeUser(std::int64_t n) {
     }
     vedb::DataBase data = modMain::CurUsDB->DB();
     vedb::Table& t = data.Tables.at(0);
-    std::int64_t folders = 0;
-    std::string lastFolder = "0";
-    for (std::int64_t i = 1; i <= n; ++i) {
-        const std::string id = std::to_string(i);
-        if (i % 50 == 1) {
-            ++folders;
-            const std::string parent = folders <= 10 ? "0" : std::to_string((folders / 10) * 50 + 1);
-            t.Records.push_back({{id, parent, "1", "Folder " + id, "", "", "", "2key", "0|0"}});
-            lastFolder = id;
-            continue;
-        }
-        t.Records.push_back(
-            {{id, lastFolder, "2", "Account at shop" + id + ".example.com", "customer." + id + "@mail.example.org",
-              "Pw-" + id + "-x7Qz!k", "Card ending " + id + ", renewed every year", "1key", "0|0"}});
-    }
+    const std::vector<vedb::Record> rows = bench::UserRows(n);
+    t.Records.insert(t.Records.end(), rows.begin(), rows.end());
     t.RecNum = static_cast<std::int32_t>(n);
     t.tag = std::to_string(n);
     modMain::CurUsDB->DB(data);
@@ -276,6 +262,8 @@ bool RunSelf(const char* self, const char* flag, std::int64_t n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up at start.
+    heappolicy::KeepFreedMemory();
     if (argc == 3) {
         const std::string arg = argv[1];
         const auto n = [&arg] { return std::stoll(arg.substr(arg.find('=') + 1)); };

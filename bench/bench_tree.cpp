@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "app/HeapPolicy.h"
 #include "app/core/CoreView.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMainDisplay.h"
@@ -48,6 +49,8 @@ BENCHMARK(BM_FindEverywhere)->Apply(bench::Sizes);
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up at start.
+    heappolicy::KeepFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     bench::GrowthReporter reporter;

@@ -4,9 +4,13 @@
 //   filled by the core, the root selected and expanded, the delete buttons
 //   off) until it has laid out and drawn the tree; 100,000 rows may cost at
 //   most 12 times 10,000.
+// - BM_ClearTree: the same tree emptied, as a user switch or a logout
+//   empties it; the same goal.
 // - BM_LoginCore and BM_LoginWindow: a whole login to a user's file, once
 //   with no window (the core's own load) and once into the main window until
 //   it has drawn; the window's part may cost no more than the core's load.
+// - BM_SaveWindow: the save of the same user from Ctrl+S to its message; it
+//   may cost no more than twice the window's login.
 // With --rss=N the program instead logs in to a user of N rows once and
 // prints its memory at each step (peak and current resident size).
 #include <benchmark/benchmark.h>
@@ -26,6 +30,7 @@
 #include "BenchSupport.h"
 #include "VEDataBase/ClassIds.h"
 #include "VEDataBase/_clsMD5HASH.h"
+#include "app/HeapPolicy.h"
 #include "app/core/clsDataFilesManager.h"
 #include "app/core/clsDatabase.h"
 #include "app/core/modMain.h"
@@ -34,6 +39,7 @@
 #include "app/mainwindow/RecordTree.h"
 #include "app/mainwindow/frmMain.h"
 #include "platform/com/Creation.h"
+#include "platform/qt/Desktop.h"
 
 namespace {
 
@@ -134,6 +140,23 @@ void BM_FillTree(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 
+// A user switch or a logout first empties the tree the login filled.
+void BM_ClearTree(benchmark::State& state) {
+    clsDatabase& db = bench::Database(state.range(0));
+    frmMain& w = Window();
+    w.ClearTree();  // whatever an earlier benchmark left
+    for (auto _ : state) {
+        state.PauseTiming();
+        modMain::ShowUsDBInTreeView(db, w);
+        Settle();
+        state.ResumeTiming();
+        w.ClearTree();
+        Settle();
+    }
+    if (w.trvDatabase->NodeCount() != 0) state.SkipWithError("the tree kept nodes");
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+
 void Login(benchmark::State& state, bool window) {
     const std::int64_t n = state.range(0);
     MakeUser(n);
@@ -154,14 +177,42 @@ void Login(benchmark::State& state, bool window) {
 void BM_LoginCore(benchmark::State& state) { Login(state, false); }
 void BM_LoginWindow(benchmark::State& state) { Login(state, true); }
 
+// What Ctrl+S runs in the window with the user logged in, until the message
+// that tells the save is done (taken by a stand-in for the message box).
+void BM_SaveWindow(benchmark::State& state) {
+    const std::int64_t n = state.range(0);
+    MakeUser(n);
+    frmMain& w = Window();
+    modMain::SetMainView(&w);
+    if (modMain::FullUserLoad(UserName(n), PasswordText()).has_value()) {
+        state.SkipWithError("login failed");
+        return;
+    }
+    Settle();
+    int style = -1;
+    qtplat::SetMsgBoxForTests([&style](const std::string&, int s, const std::string&) {
+        style = s;
+        return static_cast<int>(qtplat::vbOK);
+    });
+    for (auto _ : state) {
+        style = -1;
+        w.mnuFileSaveDB->trigger();
+        if (style != qtplat::vbInformation) state.SkipWithError("the save did not report success");
+    }
+    qtplat::SetMsgBoxForTests({});
+    modMain::UnloadUser();
+}
+
 void LoginSizes(benchmark::internal::Benchmark* b) {
     b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(5)->DisplayAggregatesOnly();
     b->Iterations(3);
 }
 
 BENCHMARK(BM_FillTree)->Apply(bench::Sizes);
+BENCHMARK(BM_ClearTree)->Apply(bench::Sizes);
 BENCHMARK(BM_LoginCore)->Apply(LoginSizes);
 BENCHMARK(BM_LoginWindow)->Apply(LoginSizes);
+BENCHMARK(BM_SaveWindow)->Apply(LoginSizes);
 
 // ---- Memory ----
 
@@ -224,6 +275,8 @@ int MemoryReport(std::int64_t n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up at start.
+    heappolicy::KeepFreedMemory();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     bench::Sandbox();
     std::int64_t rssRows = 0;
@@ -240,7 +293,8 @@ int main(int argc, char** argv) {
     bench::GrowthReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    reporter.PrintGrowth({"BM_FillTree"});
+    reporter.PrintGrowth({"BM_FillTree", "BM_ClearTree"});
     reporter.PrintShare("BM_LoginWindow/100000", "BM_LoginCore/100000");
+    reporter.PrintShare("BM_SaveWindow/100000", "BM_LoginWindow/100000", true);
     return TearDownProgram(0);
 }

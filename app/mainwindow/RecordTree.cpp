@@ -1,10 +1,14 @@
 #include "app/mainwindow/RecordTree.h"
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMetaType>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/core/TreeKeys.h"
@@ -32,46 +36,130 @@ QColor ColourOf(std::int32_t colour) {
 constexpr long kErrKeyNotUnique = 35602;
 constexpr long kErrNoSuchElement = 35601;
 
-// A node keeps what a record node shows besides its text in members of its
-// own: the item's general list of role values costs a growing array per
-// node, several times the size of these few values (which are mostly
-// shared between nodes).
-class RecordTreeItem : public QTreeWidgetItem {
+// A node keeps what a record node shows in typed members of its own: the
+// item's general store costs two growing arrays per node and a variant of
+// 32 bytes per value, several times these few values, which are mostly
+// shared between nodes (a QString, QIcon, QBrush or QFont copy shares its
+// data). A value of another type than a role's own goes to the general
+// store, so every value set reads back as it was set.
+class RecordTreeItem final : public QTreeWidgetItem {
 public:
     QVariant data(int column, int role) const override {
-        if (const QVariant* own = column == 0 ? Own(role) : nullptr) return *own;
+        if (column == 0 && (held_ & Bit(role))) {
+            switch (role) {
+                case kKeyRole:
+                    return QString::fromStdString(key_);
+                case kTagRole:
+                    return tag_;
+                case kImageRole:
+                    return image_;
+                case Qt::DecorationRole:
+                    return icon_;
+                case Qt::ForegroundRole:
+                    return foreground_;
+                case Qt::FontRole:
+                    return font_;
+                default:
+                    return text_;
+            }
+        }
         return QTreeWidgetItem::data(column, role);
     }
+
     void setData(int column, int role, const QVariant& value) override {
-        QVariant* own = column == 0 ? Own(role) : nullptr;
-        if (!own) return QTreeWidgetItem::setData(column, role, value);
-        if (own->isValid() == value.isValid() && *own == value) return;
-        *own = value;
+        const std::uint8_t bit = column == 0 ? Bit(role) : 0;
+        if (!bit) return QTreeWidgetItem::setData(column, role, value);
+        if ((held_ & bit) && value.metaType() == OwnType(role) && data(column, role) == value) return;
+        if (!Keep(role, value)) {
+            held_ &= static_cast<std::uint8_t>(~bit);
+            return QTreeWidgetItem::setData(column, role, value);
+        }
+        held_ |= bit;
         emitDataChanged();
     }
 
+    // The key as it was set, without a conversion; nullptr when the node
+    // holds none of its own.
+    const std::string* OwnKey() const { return (held_ & Bit(kKeyRole)) ? &key_ : nullptr; }
+    // Sets the key of a node not yet in the tree, byte for byte.
+    void SetKey(std::string key) {
+        key_ = std::move(key);
+        held_ |= Bit(kKeyRole);
+    }
+
 private:
-    QVariant* Own(int role) {
+    static std::uint8_t Bit(int role) {
         switch (role) {
             case kKeyRole:
-                return &key_;
+                return 1;
             case kTagRole:
-                return &tag_;
+                return 2;
             case kImageRole:
-                return &image_;
+                return 4;
             case Qt::DecorationRole:
-                return &icon_;
+                return 8;
             case Qt::ForegroundRole:
-                return &foreground_;
+                return 16;
             case Qt::FontRole:
-                return &font_;
+                return 32;
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return 64;  // one text for both, as the item keeps it
             default:
-                return nullptr;
+                return 0;
         }
     }
-    const QVariant* Own(int role) const { return const_cast<RecordTreeItem*>(this)->Own(role); }
+    static QMetaType OwnType(int role) {
+        switch (role) {
+            case Qt::DecorationRole:
+                return QMetaType::fromType<QIcon>();
+            case Qt::ForegroundRole:
+                return QMetaType::fromType<QBrush>();
+            case Qt::FontRole:
+                return QMetaType::fromType<QFont>();
+            default:
+                return QMetaType::fromType<QString>();
+        }
+    }
+    // Takes the value into the role's member; false for a value of another
+    // type, or a key that would not read back the same.
+    bool Keep(int role, const QVariant& value) {
+        if (value.metaType() != OwnType(role)) return false;
+        switch (role) {
+            case kKeyRole: {
+                const QString text = value.toString();
+                std::string key = text.toStdString();
+                if (QString::fromStdString(key) != text) return false;
+                key_ = std::move(key);
+                return true;
+            }
+            case kTagRole:
+                tag_ = value.toString();
+                return true;
+            case kImageRole:
+                image_ = value.toString();
+                return true;
+            case Qt::DecorationRole:
+                icon_ = value.value<QIcon>();
+                return true;
+            case Qt::ForegroundRole:
+                foreground_ = value.value<QBrush>();
+                return true;
+            case Qt::FontRole:
+                font_ = value.value<QFont>();
+                return true;
+            default:
+                text_ = value.toString();
+                return true;
+        }
+    }
 
-    QVariant key_, tag_, image_, icon_, foreground_, font_;
+    std::string key_;  // short keys need no memory of their own
+    QString text_, tag_, image_;
+    QIcon icon_;
+    QBrush foreground_;
+    QFont font_;
+    std::uint8_t held_ = 0;  // the roles held here, by Bit
 };
 
 }  // namespace
@@ -124,25 +212,22 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
 void RecordTree::SetImageList(const ImageList* images) {
     images_ = images;
     pictures_.clear();
-    for (auto& [key, node] : byKey_) SetImage(node, Image(node));
+    byKey_.ForEach([this](QTreeWidgetItem* node) { SetImage(node, Image(node)); });
 }
 
 QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
-    // One look-up both refuses a key in use and enters the new one.
-    auto [entry, added] = byKey_.try_emplace(key, nullptr);
-    if (!added) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    if (byKey_.Find(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
     auto* node = new RecordTreeItem;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
-        node->setData(0, kKeyRole, QString::fromStdString(key));
+        node->SetKey(key);
         SetText(node, text);
         SetImage(node, image);
     } catch (...) {
-        byKey_.erase(entry);
         delete node;
         throw;
     }
-    entry->second = node;
+    byKey_.Insert(node);
     return node;
 }
 
@@ -257,7 +342,7 @@ const QFont& RecordTree::FontOf(bool bold) {
 void RecordTree::Forget(QTreeWidgetItem* node) {
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
     const std::string key = Key(node);
-    byKey_.erase(key);
+    byKey_.Erase(key);
     if (node == lastParent_) lastParent_ = nullptr;
     if (key == dropHighlight_) dropHighlight_.clear();
 }
@@ -301,7 +386,7 @@ bool RecordTree::MoveNode(const std::string& key, const std::string& newParentKe
 }
 
 void RecordTree::ClearNodes() {
-    byKey_.clear();
+    byKey_.Clear();
     lastParent_ = nullptr;
     dropHighlight_.clear();
     qDeleteAll(held_);
@@ -309,12 +394,18 @@ void RecordTree::ClearNodes() {
     clear();
 }
 
-QTreeWidgetItem* RecordTree::Find(const std::string& key) const {
-    auto it = byKey_.find(key);
-    return it == byKey_.end() ? nullptr : it->second;
+QTreeWidgetItem* RecordTree::Find(const std::string& key) const { return byKey_.Find(key); }
+
+std::string_view RecordTree::IndexKey(const QTreeWidgetItem* node) {
+    // Only NewNode's nodes enter the index, each with its key.
+    return *static_cast<const RecordTreeItem*>(node)->OwnKey();
 }
 
-std::string RecordTree::Key(const QTreeWidgetItem* node) { return node->data(0, kKeyRole).toString().toStdString(); }
+std::string RecordTree::Key(const QTreeWidgetItem* node) {
+    if (const auto* item = dynamic_cast<const RecordTreeItem*>(node))
+        if (const std::string* key = item->OwnKey()) return *key;
+    return node->data(0, kKeyRole).toString().toStdString();
+}
 
 std::string RecordTree::Tag(const QTreeWidgetItem* node) { return node->data(0, kTagRole).toString().toStdString(); }
 

@@ -14,10 +14,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "app/core/CoreView.h"
 #include "app/mainwindow/ImageList.h"
+#include "app/mainwindow/RecordTreeIndex.h"
 
 class QMimeData;
 
@@ -59,7 +61,7 @@ public:
     // Removes every node.
     void ClearNodes();
     QTreeWidgetItem* Find(const std::string& key) const;
-    int NodeCount() const { return static_cast<int>(byKey_.size()); }
+    int NodeCount() const { return static_cast<int>(byKey_.Size()); }
 
     // The node data. Keys and texts are ANSI code-page bytes.
     static std::string Key(const QTreeWidgetItem* node);
@@ -156,6 +158,8 @@ private:
     const QBrush& BrushOf(std::int32_t colour);
     const QFont& FontOf(bool bold);
     void Forget(QTreeWidgetItem* node);
+    // The key the index reads from a node it holds.
+    static std::string_view IndexKey(const QTreeWidgetItem* node);
     bool CommitLabel(QTreeWidgetItem* node, const QString& text);
     void NotePointer(const QPointF& pos);
     // Runs the drag-over and feedback handlers for a drag of this tree at
@@ -163,7 +167,7 @@ private:
     void DragOverAt(QDragMoveEvent* e, int state);
 
     const ImageList* images_ = nullptr;
-    std::unordered_map<std::string, QTreeWidgetItem*> byKey_;
+    RecordTreeIndex byKey_{&RecordTree::IndexKey};
     QTreeWidgetItem* lastParent_ = nullptr;  // the node of lastParentKey_, or none
     std::string lastParentKey_;
     bool filling_ = false;

@@ -423,5 +423,47 @@ TEST_F(TreeViewTest, NodesFromTheCoreShowTheirRowsAndStayApart) {
     EXPECT_EQ(Node(Key(910))->icon(0).cacheKey(), Node(Key(903))->icon(0).cacheKey());
 }
 
+// A node keeps its own values compactly, but any value set through the
+// item's general interface reads back as it was set, of whatever type, and
+// each real change (and only that) tells the tree.
+TEST_F(TreeViewTest, ANodesValuesReadBackAsSetAndOnlyChangesAreSignalled) {
+    QTreeWidgetItem* item = Node(Key(kRecord));
+    ASSERT_NE(item, nullptr);
+    int changes = 0;
+    QObject::connect(w->trvDatabase, &QTreeWidget::itemChanged, [&](QTreeWidgetItem* changed, int) {
+        if (changed == item) ++changes;
+    });
+    const QString text = item->text(0);
+    item->setText(0, text);
+    EXPECT_EQ(changes, 0);
+    item->setData(0, Qt::EditRole, QStringLiteral("Renamed"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(item->text(0), QStringLiteral("Renamed"));
+    EXPECT_EQ(item->data(0, Qt::EditRole).toString(), QStringLiteral("Renamed"));
+    EXPECT_EQ(RecordTree::Text(item), "Renamed");
+
+    const QVariant others[][2] = {{QVariant(Qt::DisplayRole), QVariant(42)},
+                                  {QVariant(Qt::ForegroundRole), QVariant(QColor(1, 2, 3))},
+                                  {QVariant(Qt::FontRole), QVariant(QStringLiteral("not a font"))},
+                                  {QVariant(Qt::DecorationRole), QVariant(QColor(4, 5, 6))},
+                                  {QVariant(Qt::UserRole + 1), QVariant(7.5)}};
+    for (const auto& [role, value] : others) {
+        SCOPED_TRACE(role.toInt());
+        item->setData(0, role.toInt(), value);
+        EXPECT_EQ(item->data(0, role.toInt()).metaType(), value.metaType());
+        EXPECT_EQ(item->data(0, role.toInt()), value);
+    }
+    EXPECT_EQ(changes, 1 + static_cast<int>(std::size(others)));
+    // Back to a value of the role's own type.
+    RecordTree::SetTag(item, "2");
+    item->setText(0, text);
+    RecordTree::SetBold(item, true);
+    EXPECT_EQ(RecordTree::Tag(item), "2");
+    EXPECT_EQ(item->text(0), text);
+    EXPECT_TRUE(RecordTree::Bold(item));
+    EXPECT_EQ(RecordTree::Key(item), Key(kRecord));
+    EXPECT_EQ(Node(Key(kRecord)), item);
+}
+
 }  // namespace
 }  // namespace guitest

@@ -1,0 +1,48 @@
+#pragma once
+// The record tree's nodes by key: an open-addressing table of (hash, node)
+// pairs, linear probing, at most half full; the key itself is read from the
+// node. A look-up touches one slot, and the node only where the hash agrees,
+// where a node-based map touches a bucket, a list node and its key, each far
+// apart in memory once the tree holds 100,000 nodes. A node's key must not
+// change while the node is in the index.
+#include <QTreeWidgetItem>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+class RecordTreeIndex {
+public:
+    // The key of a node in the index, valid while the node is.
+    using KeyOf = std::string_view (*)(const QTreeWidgetItem*);
+    explicit RecordTreeIndex(KeyOf keyOf) : keyOf_(keyOf) {}
+
+    // The node with `key`, or nullptr.
+    QTreeWidgetItem* Find(std::string_view key) const;
+    // Enters `node` under its key, which no node in the index has.
+    void Insert(QTreeWidgetItem* node);
+    // Takes out the node with `key`, if there is one.
+    void Erase(std::string_view key);
+    // Empties the index and gives back its memory.
+    void Clear();
+    std::size_t Size() const { return size_; }
+
+    template <class F>
+    void ForEach(F f) const {
+        for (const Slot& s : slots_)
+            if (s.node) f(s.node);
+    }
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        QTreeWidgetItem* node = nullptr;
+    };
+    // The slot holding `key`, or the empty slot where it would go; the
+    // table must not be empty.
+    std::size_t SlotOf(std::string_view key, std::size_t hash) const;
+    void Grow();
+
+    KeyOf keyOf_;
+    std::vector<Slot> slots_;  // a power of two of them, or none
+    std::size_t size_ = 0;
+};
