@@ -17,6 +17,7 @@
 #include "platform/CodePage.h"
 #include "platform/VbError.h"
 #include "platform/VbStrings.h"
+#include "platform/qt/Desktop.h"
 
 namespace modMain {
 
@@ -452,6 +453,16 @@ std::string RowRefusal(clsDatabase& db, bool folder) {
         }
     }
     return why.empty() ? why : "This item cannot be stored: " + why + ". Nothing was changed.";
+}
+
+bool TellRowRefusal(clsDatabase& db, bool folder, const std::string& who) {
+    TRACE_MOD(modMain, "TellRowRefusal", TV_EXT(db), TV(folder), TV(who));
+    const std::string refusal = RowRefusal(db, folder);
+    TRACE_LOCAL(refusal);
+    if (refusal.empty()) return false;
+    DbgPrint(who + ": " + refusal);
+    qtplat::MsgBox(refusal, qtplat::vbExclamation);
+    return true;
 }
 
 std::string NewFolderText() { return FixedText("Новая папка", "New folder"); }

@@ -62,6 +62,9 @@ void LoadUsDBInTreeViewNode(clsDatabase& UsDB, CoreView& pTrView, const std::str
 // writes it still loads (kept aside), and a value set in a column the table
 // lacks would be lost unseen.
 std::string RowRefusal(clsDatabase& db, bool folder);
+// RowRefusal, logged under `who` and told to the user; true when the row is
+// refused. Callers ask before they change anything.
+bool TellRowRefusal(clsDatabase& db, bool folder, const std::string& who);
 
 // Appends a folder row to the current user's database. The caller has
 // already raised the table's tag to FoldID and made the node.

@@ -9,7 +9,6 @@
 #include "app/core/modMainTree.h"
 #include "app/trace/Trace.h"
 #include "platform/qt/AnsiText.h"
-#include "platform/qt/Desktop.h"
 
 frmAddRecord::frmAddRecord(CoreView& tree) : RowDialog("frmAddRecord", RowKind::Record), tree_(tree) {
     setWindowTitle(QStringLiteral("Add Record"));
@@ -55,13 +54,7 @@ void frmAddRecord::cmdOk_Click() try {
     const std::optional<Confirmed> confirmed = Confirm();
     if (!confirmed) return;
     // The dialog stays open, so nothing the user typed is lost.
-    const std::string refusal = modMain::RowRefusal(*confirmed->db, false);
-    TRACE_LOCAL(refusal);
-    if (!refusal.empty()) {
-        modMain::DbgPrint("frmAddRecord: " + refusal);
-        qtplat::MsgBox(refusal, qtplat::vbExclamation);
-        return;
-    }
+    if (modMain::TellRowRefusal(*confirmed->db, false, "frmAddRecord")) return;
     const RowTexts& texts = confirmed->texts;
     std::string id =
         modMain::AddRecordToDB(rParent, texts.title, texts.login, texts.password, texts.description, *confirmed->db);

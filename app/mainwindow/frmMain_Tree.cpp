@@ -184,13 +184,7 @@ void frmMain::mnuContextTrvAddFolder_Click() try {
     clsDatabase& db = *modMain::CurUsDB;
     // Refused before the node is made, so the tree never shows a folder the
     // database does not hold.
-    const std::string refusal = modMain::RowRefusal(db, true);
-    TRACE_LOCAL(refusal);
-    if (!refusal.empty()) {
-        modMain::DbgPrint("frmMain: " + refusal);
-        qtplat::MsgBox(refusal, qtplat::vbExclamation);
-        return;
-    }
+    if (modMain::TellRowRefusal(db, true, "frmMain")) return;
     const std::int32_t tbl = db.FindTable(modMain::kDataTable);
     db.SetTblTag(tbl, vb::CStr(vb::CLng(db.GetTblTag(tbl)) + 1));
     const std::string n = db.GetTblTag(tbl);
