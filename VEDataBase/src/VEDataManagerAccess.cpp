@@ -15,6 +15,13 @@ auto& At(V& v, std::int64_t number) {
     return v[static_cast<std::size_t>(number) - 1];
 }
 
+// Value `number` (1-based) of a record, the same way.
+std::size_t Column(const Fields& f, std::int64_t number) {
+    if (number < 1 || static_cast<std::uint64_t>(number) > f.size()) vb::Raise(vb::errSubscript);
+    return static_cast<std::size_t>(number) - 1;
+}
+std::string_view ValueAt(const Fields& f, std::int64_t number) { return f[Column(f, number)]; }
+
 std::int32_t ToNumber(std::size_t index) { return static_cast<std::int32_t>(index) + 1; }
 
 }  // namespace
@@ -77,17 +84,17 @@ std::int32_t VEDataManager::GetRecnumFromFldVal(const Table& Tbl, const std::str
     const std::int32_t column = FindField(Tbl, FieldName);
     if (Start > Tbl.RecNum) return 0;
     for (std::int64_t r = Start; r <= Tbl.RecNum; ++r) {
-        if (At(At(Tbl.Records, r).fields, column) == FieldVal) return static_cast<std::int32_t>(r);
+        if (ValueAt(At(Tbl.Records, r).fields, column) == FieldVal) return static_cast<std::int32_t>(r);
     }
     return 0;
 }
 
 std::string VEDataManager::GetFieldVal(const Table& Tbl, std::int32_t rind, std::int32_t find) {
-    return At(At(Tbl.Records, rind).fields, find);
+    return std::string(ValueAt(At(Tbl.Records, rind).fields, find));
 }
 
 std::string VEDataManager::GetFldValFromTbl(const Table& Tbl, const std::string& FieldName, std::int32_t RecNum) {
-    return At(At(Tbl.Records, RecNum).fields, FindField(Tbl, FieldName));
+    return std::string(ValueAt(At(Tbl.Records, RecNum).fields, FindField(Tbl, FieldName)));
 }
 
 std::string VEDataManager::GetFldValFromDB(const DataBase& DB, const std::string& TblName, const std::string& FieldName,
@@ -98,7 +105,8 @@ std::string VEDataManager::GetFldValFromDB(const DataBase& DB, const std::string
 std::int32_t VEDataManager::SetFieldValInTbl(Table& Tbl, std::int32_t RecNum, const std::string& FName,
                                              const std::string& FVal) {
     try {
-        At(At(Tbl.Records, RecNum).fields, FindField(Tbl, FName)) = FVal;
+        Fields& f = At(Tbl.Records, RecNum).fields;
+        f.Set(Column(f, FindField(Tbl, FName)), FVal);
         return 0;
     } catch (...) {
         // Never the value itself: it may be a password.
@@ -113,7 +121,8 @@ std::int32_t VEDataManager::SetFieldVal(DataBase& IDB, const std::string& TblNam
                                         const std::string& FName, const std::string& FVal) {
     try {
         Table& tbl = At(IDB.Tables, FindTable(IDB, TblName));
-        At(At(tbl.Records, RecNum).fields, FindField(tbl, FName)) = FVal;
+        Fields& f = At(tbl.Records, RecNum).fields;
+        f.Set(Column(f, FindField(tbl, FName)), FVal);
         return 0;
     } catch (...) {
         SetError(errUnknown, "SetFieldVal",
@@ -153,10 +162,10 @@ std::string VEDataManager::FindHelpVal(const DataBase& DB, const std::string& Ta
 std::string VEDataManager::GetComplexFieldVal(const DataBase& IDB, const Table& Tbl, std::int32_t rind,
                                               std::int32_t find) {
     try {
-        const std::string& value = At(At(Tbl.Records, rind).fields, find);
+        const std::string_view value = ValueAt(At(Tbl.Records, rind).fields, find);
         const HeadField& column = At(Tbl.Caption.fields, find);
         if (column.flags & 8) return FindHelpVal(IDB, column.HelpTable, vb::CLng(vb::Val(value)));
-        return value;
+        return std::string(value);
     } catch (...) {
         SetError(errUnknown, "GetComplexFieldVal",
                  "Request record:" + vb::Str(std::int64_t{rind}) + ", Requested field:" + vb::Str(std::int64_t{find}),
@@ -168,7 +177,7 @@ std::string VEDataManager::GetComplexFieldVal(const DataBase& IDB, const Table& 
 std::string VEDataManager::GetHelpVal(const DataBase& DB, const Table& Tbl, const std::string& FName,
                                       std::int32_t RecNum) {
     const std::int32_t column = FindField(Tbl, FName);
-    const std::string& value = At(At(Tbl.Records, RecNum).fields, column);
+    const std::string_view value = ValueAt(At(Tbl.Records, RecNum).fields, column);
     return FindHelpVal(DB, At(Tbl.Caption.fields, column).HelpTable, vb::CLng(vb::Val(value)));
 }
 
@@ -177,11 +186,12 @@ std::int32_t VEDataManager::SetValToHField(DataBase& IDB, const std::string& Tbl
     try {
         Table& tbl = At(IDB.Tables, FindTable(IDB, TblName));
         const std::int32_t column = FindField(tbl, FName);
-        std::string& value = At(At(tbl.Records, RecNum).fields, column);
+        Fields& values = At(tbl.Records, RecNum).fields;
+        const std::size_t value = Column(values, column);
         const HeadField& head = At(tbl.Caption.fields, column);
         if (!(head.flags & 8)) return 0;
         const std::int32_t p = GetHelpNum(At(IDB.HTables, FindHTable(IDB, head.HelpTable)), StrVal);
-        value = vb::CStr(std::int64_t{p});
+        values.Set(value, vb::CStr(std::int64_t{p}));
         return p;
     } catch (...) {
         SetError(errUnknown, "SetValToHField",

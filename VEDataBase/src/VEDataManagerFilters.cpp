@@ -87,7 +87,7 @@ std::int32_t VEDataManager::FilterField(const std::string& FieldVal, const ReqFi
 std::int32_t VEDataManager::FilterRecord(const Record& FRecord, const Request& Filter) {
     if (Filter.ReqFields.size() > FRecord.fields.size()) return 0;
     for (std::size_t i = 0; i < Filter.ReqFields.size(); ++i) {
-        if (FilterField(FRecord.fields[i], Filter.ReqFields[i]) == 0) return 0;
+        if (FilterField(std::string(FRecord.fields[i]), Filter.ReqFields[i]) == 0) return 0;
     }
     return 1;
 }
@@ -111,7 +111,7 @@ std::int32_t VEDataManager::FindRecord(const Table& Tbl, std::int32_t FldNum, co
         if (static_cast<std::uint64_t>(r) > Tbl.Records.size()) vb::Raise(vb::errSubscript);
         const auto& fields = Tbl.Records[static_cast<std::size_t>(r) - 1].fields;
         if (FldNum < 1 || static_cast<std::size_t>(FldNum) > fields.size()) vb::Raise(vb::errSubscript);
-        const std::string& value = fields[static_cast<std::size_t>(FldNum) - 1];
+        const std::string_view value = fields[static_cast<std::size_t>(FldNum) - 1];
         // An empty text is found in any value that is not empty.
         if (value.empty()) continue;
         if (CaseSens ? value.find(needle) != std::string::npos : cp.UCase(value).find(needle) != std::string::npos)

@@ -127,31 +127,28 @@ std::string UnescapeSep(std::string_view stored) {
     return out;
 }
 
-void AssignUnescapedValue(std::string& out, std::string_view stored, bool controls) {
+std::string_view UnescapedView(std::string_view stored, bool controls, std::string& scratch) {
     // Neither escape can form or break the other, so the order is free; this
     // is the order the reader has always used.
     const bool hasSep = stored.find(kSepEscape) != std::string_view::npos;
     const bool hasToken = controls && stored.find("zbTo") != std::string_view::npos;
-    if (!hasSep && !hasToken) {
-        out.assign(stored);
-        return;
-    }
+    if (!hasSep && !hasToken) return stored;
     if (!hasToken) {
-        out = UnescapeSep(stored);
-        return;
+        scratch = UnescapeSep(stored);
+        return scratch;
     }
-    out.clear();
+    scratch.clear();
     if (!hasSep) {
-        AppendControlsUnescaped(stored, out);
-        return;
+        AppendControlsUnescaped(stored, scratch);
+        return scratch;
     }
-    AppendControlsUnescaped(UnescapeSep(stored), out);
+    AppendControlsUnescaped(UnescapeSep(stored), scratch);
+    return scratch;
 }
 
 std::string UnescapeValue(std::string_view stored, bool controls) {
-    std::string out;
-    AssignUnescapedValue(out, stored, controls);
-    return out;
+    std::string scratch;
+    return std::string(UnescapedView(stored, controls, scratch));
 }
 
 std::int64_t GetTextTillSepar(std::string_view text, std::string& part, std::string_view separ, std::int64_t& start) {

@@ -47,8 +47,9 @@ std::string EscapeValue(std::string_view value);
 // The reverse. `controls` false undoes only kSepEscape (the tokens stay, as in
 // columns without the line-break flag).
 std::string UnescapeValue(std::string_view stored, bool controls = true);
-// UnescapeValue into `out`, reusing its storage.
-void AssignUnescapedValue(std::string& out, std::string_view stored, bool controls = true);
+// UnescapeValue as a view: `stored` itself when it holds no escape, else
+// `scratch`, which receives the unescaped value.
+std::string_view UnescapedView(std::string_view stored, bool controls, std::string& scratch);
 // Only SEP <-> kSepEscape (the string form's escape).
 void AppendSepEscaped(std::string_view value, std::string& out);
 std::string UnescapeSep(std::string_view stored);

@@ -456,6 +456,11 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataB
     if (end.countKnown) Tbl.Records.reserve(std::min<std::size_t>(end.count, in.LinesLeft()));
     try {
         std::string decoded;
+        // A line's values are gathered as views of the line (or, where a
+        // value has an escape, of its unescaped copy) and then stored as one
+        // block; the buffers are kept for the whole table.
+        std::vector<std::string_view> values(cols);
+        std::vector<std::string> unescaped(cols);
         for (;;) {
             std::string_view item;
             const BlockLine kind = NextBlockLine(in, end, Tbl.Records.size(), item);
@@ -476,7 +481,6 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataB
                 rest = decoded;
             }
             Record& rec = Tbl.Records.emplace_back();
-            rec.fields.resize(cols);
             // Exactly one value per column: more are dropped, fewer leave the
             // rest empty, and both are damage.
             std::size_t c = 0;
@@ -488,12 +492,14 @@ std::int32_t VEDataManager::LoadTblFields(Table& Tbl, TextLines& in, const DataB
                     damage(c + 1, static_cast<std::int64_t>(pos) + 1, vb::errSubscript);
                     break;
                 }
-                fmt::AssignUnescapedValue(rec.fields[c], rest.substr(pos, stop - pos), restoreControls[c]);
+                values[c] = fmt::UnescapedView(rest.substr(pos, stop - pos), restoreControls[c], unescaped[c]);
                 ++c;
                 if (sep == std::string_view::npos) break;
                 pos = sep + 1;
             }
             if (c < cols) damage(c + 1, static_cast<std::int64_t>(rest.size()) + 1, vb::errSubscript);
+            for (std::size_t k = c; k < cols; ++k) values[k] = {};
+            rec.fields.Assign(values);
         }
     } catch (...) {
         SetError(errUnknown, "LoadTblFields", where(0, 0), CurrentError());

@@ -83,7 +83,7 @@ std::size_t VEDataManager::TextSizeEstimate(const DataBase& DB) {
     for (const Table& t : DB.Tables) {
         for (const Record& r : t.Records) {
             size += 2 + r.fields.size();
-            for (const std::string& f : r.fields) size += f.size();
+            for (std::string_view f : r.fields) size += f.size();
         }
     }
     for (const HelpTable& h : DB.HTables) {

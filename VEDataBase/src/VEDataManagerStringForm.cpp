@@ -214,8 +214,8 @@ std::int32_t VEDataManager::TablesToString(const DataBase& IDB, const std::strin
             for (std::int32_t r = 0; r < tbl.RecNum; ++r) {
                 const Record& rec = tbl.Records[static_cast<std::size_t>(r)];
                 if (!filter.ReqFields.empty() && FilterRecord(rec, filter) != 1) continue;
-                e.Records.push_back(
-                    Record{std::vector<std::string>(rec.fields.begin(), rec.fields.begin() + tbl.Caption.Num)});
+                Record& copy = e.Records.emplace_back(rec);
+                copy.fields.resize(static_cast<std::size_t>(tbl.Caption.Num));
             }
             e.RecNum = static_cast<std::int32_t>(e.Records.size());
         }
@@ -336,21 +336,25 @@ void VEDataManager::ReadTable(const std::string& InpStr, Table& BufTbl) {
     BufTbl.Records.clear();
     if (declared != 0 && InpStr.compare(pos, kItem.size(), kItem) == 0) {
         pos += kItem.size();
+        std::vector<std::string> values(cols);
+        std::vector<std::string_view> views(cols);
         for (std::int32_t r = 0; r < declared && pos <= InpStr.size(); ++r) {
             std::size_t next = InpStr.find(kItem, pos);
             std::size_t end = next == std::string::npos ? InpStr.size() : next;
             std::string_view text = std::string_view(InpStr).substr(pos, end - pos);
-            Record& rec = BufTbl.Records.emplace_back();
-            rec.fields.resize(cols);
             // Exactly one value per column: the last record carries the
             // closing SEP and marker after its values.
             std::size_t p = 0;
-            for (std::size_t c = 0; c < cols && p <= text.size(); ++c) {
+            for (std::size_t c = 0; c < cols; ++c) {
+                values[c].clear();
+                if (p > text.size()) continue;
                 std::size_t sep = text.find(SEP, p);
                 std::size_t stop = sep == std::string_view::npos ? text.size() : sep;
-                rec.fields[c] = fmt::UnescapeSep(text.substr(p, stop - p));
+                values[c] = fmt::UnescapeSep(text.substr(p, stop - p));
                 p = stop + 1;
             }
+            views.assign(values.begin(), values.end());
+            BufTbl.Records.emplace_back().fields.Assign(views);
             if (next == std::string::npos) break;
             pos = next + kItem.size();
         }

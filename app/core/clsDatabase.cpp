@@ -15,6 +15,12 @@ T& At(std::vector<T>& items, std::int64_t n) {
     return items[static_cast<std::size_t>(n - 1)];
 }
 
+// Value n (1-based) of a record, the same way.
+std::size_t Column(const vedb::Fields& f, std::int64_t n) {
+    if (n < 1 || static_cast<std::uint64_t>(n) > f.size()) vb::Raise(vb::errSubscript);
+    return static_cast<std::size_t>(n - 1);
+}
+
 }  // namespace
 
 namespace trace {
@@ -202,7 +208,8 @@ vedb::Record clsDatabase::GetTblRecord(std::int32_t TblNum, std::int32_t RecNum)
 std::string clsDatabase::GetTblFldVal(std::int32_t TblNum, std::int32_t RecNum, std::int32_t FldNum) {
     TRACE("GetTblFldVal", TV(TblNum), TV(RecNum), TV(FldNum));
     Stamp();
-    return At(At(Tbl(TblNum).Records, RecNum).fields, FldNum);
+    const vedb::Fields& f = At(Tbl(TblNum).Records, RecNum).fields;
+    return std::string(f[Column(f, FldNum)]);
 }
 
 std::string clsDatabase::GetTblFldValNm(std::int32_t TblNum, std::int32_t RecNum, const std::string& FldName) {
@@ -215,7 +222,8 @@ void clsDatabase::SetTblFldVal(std::int32_t TblNum, std::int32_t RecNum, std::in
                                const trace::Secret& newval) {
     TRACE("SetTblFldVal", TV(TblNum), TV(RecNum), TV(FldNum), TV(newval));
     Stamp();
-    At(At(Tbl(TblNum).Records, RecNum).fields, FldNum) = newval.str();
+    vedb::Fields& f = At(Tbl(TblNum).Records, RecNum).fields;
+    f.Set(Column(f, FldNum), newval.str());
 }
 
 void clsDatabase::SetTblFldValNm(std::int32_t TblNum, std::int32_t RecNum, const std::string& FldName,
@@ -357,7 +365,10 @@ void clsDatabase::SetFldAllRecsVal(std::int32_t TblNum, std::int32_t FldNum, con
     TRACE("SetFldAllRecsVal", TV(TblNum), TV(FldNum), TV(lVal));
     Stamp();
     vedb::Table& t = Tbl(TblNum);
-    for (std::int32_t r = 1; r <= t.RecNum; ++r) At(At(t.Records, r).fields, FldNum) = lVal.str();
+    for (std::int32_t r = 1; r <= t.RecNum; ++r) {
+        vedb::Fields& f = At(t.Records, r).fields;
+        f.Set(Column(f, FldNum), lVal.str());
+    }
 }
 
 std::int32_t clsDatabase::GetHelpValNum(std::int32_t HTabNum, const std::string& StrVal) {

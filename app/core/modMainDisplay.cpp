@@ -157,7 +157,7 @@ std::optional<std::int32_t> ScanRows(const vedb::Table& t, const std::vector<std
         const auto& fields = t.Records[r].fields;
         if (fields.size() < need) return std::nullopt;
         for (std::size_t c : columns) {
-            const std::string& value = fields[c];
+            const std::string_view value = fields[c];
             // An empty text is found in any value that is not empty.
             if (value.empty() || !Holds(value, needle, CaseSens, cp)) continue;
             // The library's search would go on past this row in the other

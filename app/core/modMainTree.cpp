@@ -31,11 +31,10 @@ namespace {
 // that meets a row twice (a cycle of parents, a repeated identifier) stops
 // there.
 
-const std::string& Cell(const vedb::Table& t, std::size_t row, int col) {
-    static const std::string empty;
-    if (col < 0 || row >= t.Records.size()) return empty;
+std::string_view Cell(const vedb::Table& t, std::size_t row, int col) {
+    if (col < 0 || row >= t.Records.size()) return {};
     const auto& fields = t.Records[row].fields;
-    return static_cast<std::size_t>(col) < fields.size() ? fields[static_cast<std::size_t>(col)] : empty;
+    return static_cast<std::size_t>(col) < fields.size() ? fields[static_cast<std::size_t>(col)] : std::string_view();
 }
 
 // Table t of db read in place (valid until db changes); an empty table when
@@ -91,7 +90,7 @@ public:
         for (std::size_t r = 0; r < n; ++r) {
             number[r] = IdentifierNumber(Cell(t, r, uniqCol));
             highest = std::max<std::int64_t>(highest, number[r]);
-            const std::string& p = Cell(t, r, searchCol);
+            const std::string_view p = Cell(t, r, searchCol);
             parentNumber[r] = p == "0" ? 0 : IdentifierNumber(p);
             if (parentNumber[r] == 0 && p != "0") parentNumber[r] = -1;
             if (typeCol >= 0) folder_[r] = RowTypeIs(Cell(t, r, typeCol), 1);
@@ -138,7 +137,7 @@ public:
     bool Usable(std::size_t r) const { return usable_[r] != 0; }
     // The row's Type is numerically 1 (only when a type column was given).
     bool Folder(std::size_t r) const { return folder_[r] != 0; }
-    const std::string& Id(std::size_t r) const { return Cell(t_, r, uniq_); }
+    std::string_view Id(std::size_t r) const { return Cell(t_, r, uniq_); }
     // kRoot, kMissing or the usable row that a usable row's parent names.
     std::int32_t ParentRow(std::size_t r) const { return parent_[r]; }
     // The usable row with identifier `id`, or kMissing.
@@ -277,12 +276,12 @@ private:
 
     // node_ := the node of row r (one object reused for every node).
     void FillNode(std::size_t r) {
-        const std::string& id = index_.Id(r);
-        const std::string& type = Cell(table_, r, cols_.type);
+        const std::string_view id = index_.Id(r);
+        const std::string_view type = Cell(table_, r, cols_.type);
         const bool folder = IsFolder(r);
         MakeRowNode(node_, id, Cell(table_, r, cols_.title), folder);
         if (type != node_.tag)
-            DbgPrint("Tree: " + RowText(r, id) + " has the type \"" + type + "\"; shown as a " +
+            DbgPrint("Tree: " + RowText(r, id) + " has the type \"" + std::string(type) + "\"; shown as a " +
                      (folder ? "folder" : "record"));
         SetImage(r, folder);
         SetFlags(r);
@@ -290,7 +289,7 @@ private:
 
     // The leading number of Image, rounded half to even, & "key".
     void SetImage(std::size_t r, bool folder) {
-        const std::string& image = Cell(table_, r, cols_.image);
+        const std::string_view image = Cell(table_, r, cols_.image);
         // Most rows share a few image texts: each distinct text is read once.
         auto [it, added] = imagesSeen_.try_emplace(image, 0);
         if (added) it->second = KeyNumber(image);
@@ -299,13 +298,13 @@ private:
             return;
         }
         const char* fallback = folder ? kFolderImage : kRecordImage;
-        DbgPrint("Tree: " + RowText(r, index_.Id(r)) + " has the image \"" + image + "\"; shown with \"" + fallback +
-                 "\"");
+        DbgPrint("Tree: " + RowText(r, index_.Id(r)) + " has the image \"" + std::string(image) + "\"; shown with \"" +
+                 fallback + "\"");
         node_.image.assign(fallback);
     }
 
     void SetFlags(std::size_t r) {
-        const std::string& flags = Cell(table_, r, cols_.flags);
+        const std::string_view flags = Cell(table_, r, cols_.flags);
         // Most rows share a few flags texts: each distinct text is split once.
         auto [it, added] = flagsSeen_.try_emplace(flags);
         SplitFlags& split = it->second;
@@ -313,7 +312,7 @@ private:
             split.ok = flags.find('|') != std::string::npos;
             if (split.ok) {
                 try {
-                    GetSepatRecOptns(flags, split.colour, split.bits);
+                    GetSepatRecOptns(std::string(flags), split.colour, split.bits);
                 } catch (const vb::VbError&) {
                     frame_.Recover();
                     split.ok = false;
@@ -322,7 +321,8 @@ private:
             if (!split.ok) split.colour = split.bits = 0;
         }
         if (!split.ok)
-            DbgPrint("Tree: " + RowText(r, index_.Id(r)) + " has the flags \"" + flags + "\"; shown black and plain");
+            DbgPrint("Tree: " + RowText(r, index_.Id(r)) + " has the flags \"" + std::string(flags) +
+                     "\"; shown black and plain");
         node_.colour = split.colour;
         node_.bold = (split.bits & 1) != 0;
     }
@@ -468,7 +468,7 @@ bool TellRowRefusal(clsDatabase& db, bool folder, const std::string& who) {
 std::string NewFolderText() { return FixedText("Новая папка", "New folder"); }
 std::string NewRecordText() { return FixedText("Новая Запись", "New record"); }
 
-bool RowTypeIs(const std::string& Type, int n) {
+bool RowTypeIs(std::string_view Type, int n) {
     if (Type.size() == 1) return Type[0] == '0' + n;
     try {
         return vb::Val(Type) == n;
@@ -608,7 +608,7 @@ void DelRecordTree(std::int32_t TblNum, std::int32_t UniqFNum, const std::string
         const RowIndex index(table, uniqCol, SearchFNum - 1, -1, false);
         const int titleCol = ColumnOf(table, "Title");
         for (std::size_t row : SubtreeChildrenFirst(index, start))
-            doomed.push_back({row, Cell(table, row, uniqCol), Cell(table, row, titleCol)});
+            doomed.push_back({row, std::string(Cell(table, row, uniqCol)), std::string(Cell(table, row, titleCol))});
     }
     DeletedBefore deleted(rows);
     for (const Doomed& d : doomed) {

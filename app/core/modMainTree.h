@@ -23,6 +23,7 @@
 // written to the debug log.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "app/trace/Secret.h"
 
@@ -45,7 +46,7 @@ std::string NewFolderText();
 std::string NewRecordText();
 
 // True when the numeric value of a row's Type text is n (1 folder, 2 record).
-bool RowTypeIs(const std::string& Type, int n);
+bool RowTypeIs(std::string_view Type, int n);
 
 // Fills the (cleared) tree from UsDB: the root node, every row below it, and
 // the root expanded.

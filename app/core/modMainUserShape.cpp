@@ -33,7 +33,7 @@ constexpr std::array<Column, 9> kColumns = {{
 }};
 
 // A number of digits only that the record counter can hold.
-std::optional<std::int64_t> WholeNumber(const std::string& text) {
+std::optional<std::int64_t> WholeNumber(std::string_view text) {
     if (text.empty() || text.size() > 10) return std::nullopt;
     std::int64_t n = 0;
     for (char c : text) {
@@ -63,8 +63,10 @@ std::string TagDeviation(const vedb::Table& t) {
     // counter's; the tree shows such a row as it is.
     for (const vedb::Record& rec : t.Records) {
         if (rec.fields.empty()) continue;
-        const std::optional<std::int64_t> id = WholeNumber(rec.fields[0]);
-        if (id && *id > *tag) return "the record counter " + t.tag + " is below the record number " + rec.fields[0];
+        const std::string_view number = rec.fields[0];
+        const std::optional<std::int64_t> id = WholeNumber(number);
+        if (id && *id > *tag)
+            return "the record counter " + t.tag + " is below the record number " + std::string(number);
     }
     return {};
 }

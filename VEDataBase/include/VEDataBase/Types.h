@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "VEDataBase/Fields.h"
+
 namespace vedb {
 
 // The separator between the parts of a stored line.
@@ -43,7 +45,7 @@ struct Head {
 };
 
 struct Record {
-    std::vector<std::string> fields;  // one value per column
+    Fields fields;  // one value per column
 
     friend bool operator==(const Record&, const Record&) = default;
 };

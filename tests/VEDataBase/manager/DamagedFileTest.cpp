@@ -115,7 +115,7 @@ TEST(DamagedFile, EveryBitFlipInTheHeadIsEitherHarmlessOrAPartialLoad) {
     vedb::DataBase expected = original;
     expected.Path = path;
     expected.Ready = true;
-    expected.Tables[0].Records[1].fields[6] = "first\r\nsecond";
+    expected.Tables[0].Records[1].fields.Set(6, "first\r\nsecond");
 
     // One tally per line, each with the line's CR LF.
     Tally tallies[] = {{"header"}, {"table name"}, {"counts"}, {"tag"}, {"caption"}};

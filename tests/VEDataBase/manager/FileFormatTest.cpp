@@ -37,7 +37,7 @@ vedb::DataBase SampleAsLoaded(const std::string& path, std::int16_t flags) {
     db.Path = path;
     db.Ready = true;
     db.flags = flags;
-    db.Tables[0].Records[1].fields[0] = "x\x87yzbTo0czbTo1l";
+    db.Tables[0].Records[1].fields.Set(0, "x\x87yzbTo0czbTo1l");
     return db;
 }
 

@@ -141,13 +141,13 @@ TEST(StringForm, TextsTheFormCannotCarryAreRefused) {
         void (*spoil)(vedb::DataBase&);
     };
     const Case cases[] = {
-        {"item marker in a value", [](vedb::DataBase& d) { d.Tables[0].Records[0].fields[1] = "a$$|$$b"; }},
-        {"table end marker in a value", [](vedb::DataBase& d) { d.Tables[0].Records[1].fields[0] = "|.ENDTBL}"; }},
+        {"item marker in a value", [](vedb::DataBase& d) { d.Tables[0].Records[0].fields.Set(1, "a$$|$$b"); }},
+        {"table end marker in a value", [](vedb::DataBase& d) { d.Tables[0].Records[1].fields.Set(0, "|.ENDTBL}"); }},
         {"table start marker in a tag", [](vedb::DataBase& d) { d.Tables[0].tag = "{TBLSTART.|"; }},
         {"SEP in the database name", [](vedb::DataBase& d) { d.Name = T("a~b"); }},
         {"SEP in a help text", [](vedb::DataBase& d) { d.HTables[0].hfields[0].str = T("a~b"); }},
         {"SEP in a column name", [](vedb::DataBase& d) { d.Tables[0].Caption.fields[0].Name = T("a~b"); }},
-        {"the escape itself in a value", [](vedb::DataBase& d) { d.Tables[0].Records[0].fields[0] = kSepEscape; }},
+        {"the escape itself in a value", [](vedb::DataBase& d) { d.Tables[0].Records[0].fields.Set(0, kSepEscape); }},
         {"a table without columns",
          [](vedb::DataBase& d) {
              d.Tables[0].Caption = {};

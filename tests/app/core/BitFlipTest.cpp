@@ -114,7 +114,7 @@ protected:
             const auto& want = saved.Tables[0].Records[r].fields;
             if (got.size() != want.size()) return false;
             for (std::size_t c = 0; c < got.size(); ++c) {
-                std::string tokens = want[c];
+                std::string tokens(want[c]);
                 for (std::size_t p; (p = tokens.find("\r\n")) != std::string::npos;)
                     tokens.replace(p, 2, "zbTo0czbTo1l");
                 const bool lostFlag = (t.Caption.fields[c].flags & 2) == 0;

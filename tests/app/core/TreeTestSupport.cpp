@@ -79,7 +79,10 @@ clsDatabase& TreeTest::Db() { return *modMain::CurUsDB; }
 
 std::vector<Row> TreeTest::Rows() {
     std::vector<Row> rows;
-    for (std::int32_t r = 1; r <= Db().GetTblRecNum(1); ++r) rows.push_back(Db().GetTblRecord(1, r).fields);
+    for (std::int32_t r = 1; r <= Db().GetTblRecNum(1); ++r) {
+        const vedb::Fields f = Db().GetTblRecord(1, r).fields;
+        rows.emplace_back(f.begin(), f.end());
+    }
     return rows;
 }
 

@@ -201,10 +201,10 @@ TEST_F(Database, DeleteRecMovesLaterRecordsDown) {
 TEST_F(Database, DbGetAndLetCopyTheWholeRecord) {
     auto db = Loaded();
     vedb::DataBase copy = db->DB();
-    copy.Tables[0].Records[0].fields[3] = "Changed";
+    copy.Tables[0].Records[0].fields.Set(3, "Changed");
     EXPECT_EQ(db->GetTblFldVal(1, 1, 4), "Mail");
     db->DB(copy);
-    copy.Tables[0].Records[0].fields[3] = "Again";
+    copy.Tables[0].Records[0].fields.Set(3, "Again");
     EXPECT_EQ(db->GetTblFldVal(1, 1, 4), "Changed");
 }
 

@@ -62,7 +62,10 @@ void RecordDialogTest::LogIn(const std::string& name, const std::string& passwor
 Row RecordDialogTest::RowOf(const std::string& id) const {
     clsDatabase& db = *modMain::CurUsDB;
     for (std::int32_t r = 1; r <= db.GetTblRecNum(1); ++r)
-        if (db.GetTblFldValNm(1, r, "IndNum") == id) return db.GetTblRecord(1, r).fields;
+        if (db.GetTblFldValNm(1, r, "IndNum") == id) {
+            const vedb::Fields f = db.GetTblRecord(1, r).fields;
+            return Row(f.begin(), f.end());
+        }
     return {};
 }
 
