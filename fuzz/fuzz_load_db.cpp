@@ -60,8 +60,11 @@ vedb::DataBase AsReloaded(vedb::DataBase db, bool encrypted) {
     for (vedb::Table& t : db.Tables) {
         if (!encrypted) both(t.tag);
         for (vedb::Record& r : t.Records) {
-            for (std::size_t c = 0; c < r.fields.size() && c < t.Caption.fields.size(); ++c)
-                both(r.fields[c], (t.Caption.fields[c].flags & 2) != 0);
+            for (std::size_t c = 0; c < r.fields.size() && c < t.Caption.fields.size(); ++c) {
+                std::string value(r.fields[c]);
+                both(value, (t.Caption.fields[c].flags & 2) != 0);
+                r.fields.Set(c, value);
+            }
         }
     }
     return db;

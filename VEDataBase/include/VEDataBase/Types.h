@@ -7,9 +7,9 @@
 // byte 0x87), never UTF-8.
 //
 // Index mapping, written down once: the arrays of the original records count
-// from 1. Here they are plain std::vector counted from 0, so element k of the
-// original (k >= 1) is element k - 1 here, and "the single element 0" or "not
-// allocated" are both an empty vector. Public members that take a record,
+// from 1. Here they are plain std::vector (a record's values: Fields) counted
+// from 0, so element k of the original (k >= 1) is element k - 1 here, and
+// "the single element 0" or "not allocated" are both an empty vector. Public members that take a record,
 // column or entry number (RecNum, rind, find, FldNum, Start, Val) keep the
 // 1-based numbers of the original; an upper bound is size().
 //
