@@ -11,7 +11,6 @@
 //
 // Values are read as string views, which stay valid until the record is
 // next changed; they are changed only through Set, resize and push_back.
-#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -53,15 +52,12 @@ public:
     bool empty() const { return block_.empty(); }
 
     // const: `fields[i] = value` must not compile as an assignment to a
-    // temporary view; a value changes through Set.
+    // temporary view; a value changes through Set. Checked, as a view past
+    // the block would read memory the record does not own.
     const std::string_view operator[](std::size_t i) const {
-        assert(i < size());
+        if (i >= size()) throw std::out_of_range("vedb::Fields: no such value");
         const std::size_t from = i == 0 ? 0 : Number(i);
         return std::string_view(block_.data() + HeaderSize(size()) + from, Number(i + 1) - from);
-    }
-    const std::string_view at(std::size_t i) const {
-        if (i >= size()) throw std::out_of_range("vedb::Fields::at");
-        return (*this)[i];
     }
 
     // Value `i` becomes `value`; the other values stay as they are.

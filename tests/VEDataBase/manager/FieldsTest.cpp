@@ -27,8 +27,8 @@ TEST(Fields, BuildsFromValuesAndReadsThemBack) {
     const Fields f(kRow);
     ASSERT_EQ(f.size(), kRow.size());
     EXPECT_EQ(Of(f), kRow);
-    EXPECT_EQ(f.at(3), std::string_view("a\0b", 3));
-    EXPECT_THROW((void)f.at(kRow.size()), std::out_of_range);
+    EXPECT_EQ(f[3], std::string_view("a\0b", 3));
+    EXPECT_THROW((void)f[kRow.size()], std::out_of_range);
     EXPECT_TRUE(Fields().empty());
     EXPECT_EQ(Of(Fields(3)), (Values{"", "", ""}));
     EXPECT_EQ(Of(Fields{"a", "", "c"}), (Values{"a", "", "c"}));
