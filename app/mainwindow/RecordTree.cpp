@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/core/TreeKeys.h"
+#include "app/mainwindow/RecordTreeLook.h"
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
 #include "app/trace/Trace.h"
@@ -38,27 +39,29 @@ constexpr long kErrNoSuchElement = 35601;
 
 // A node keeps what a record node shows in typed members of its own: the
 // item's general store costs two growing arrays per node and a variant of
-// 32 bytes per value, several times these few values, which are mostly
-// shared between nodes (a QString, QIcon, QBrush or QFont copy shares its
-// data). A value of another type than a role's own goes to the general
-// store, so every value set reads back as it was set.
+// 32 bytes per value, several times these few values. Its key and text are
+// its own; the rest (tag, image key, picture, colour, font) is the same for
+// most nodes and held in one shared look. A value of another type than a
+// role's own goes to the general store, so every value set reads back as it
+// was set.
 class RecordTreeItem final : public QTreeWidgetItem {
 public:
     QVariant data(int column, int role) const override {
-        if (column == 0 && (held_ & Bit(role))) {
+        if (column == 0 && (Held() & Bit(role))) {
+            const RecordTreeLook* look = look_.get();
             switch (role) {
                 case kKeyRole:
                     return QString::fromStdString(key_);
                 case kTagRole:
-                    return tag_;
+                    return look->tag;
                 case kImageRole:
-                    return image_;
+                    return look->image;
                 case Qt::DecorationRole:
-                    return icon_;
+                    return look->icon;
                 case Qt::ForegroundRole:
-                    return foreground_;
+                    return look->foreground;
                 case Qt::FontRole:
-                    return font_;
+                    return look->font;
                 default:
                     return text_;
             }
@@ -69,42 +72,47 @@ public:
     void setData(int column, int role, const QVariant& value) override {
         const std::uint8_t bit = column == 0 ? Bit(role) : 0;
         if (!bit) return QTreeWidgetItem::setData(column, role, value);
-        if ((held_ & bit) && value.metaType() == OwnType(role) && data(column, role) == value) return;
+        if ((Held() & bit) && value.metaType() == OwnType(role) && data(column, role) == value) return;
         if (!Keep(role, value)) {
-            held_ &= static_cast<std::uint8_t>(~bit);
+            Drop(bit);
             return QTreeWidgetItem::setData(column, role, value);
         }
-        held_ |= bit;
         emitDataChanged();
     }
 
     // The key as it was set, without a conversion; nullptr when the node
     // holds none of its own.
-    const std::string* OwnKey() const { return (held_ & Bit(kKeyRole)) ? &key_ : nullptr; }
+    const std::string* OwnKey() const { return (held_ & kOwnKey) ? &key_ : nullptr; }
     // Sets the key of a node not yet in the tree, byte for byte.
     void SetKey(std::string key) {
         key_ = std::move(key);
-        held_ |= Bit(kKeyRole);
+        held_ |= kOwnKey;
     }
+    // Sets every part of the look of a node not yet in the tree at once.
+    void SetLook(RecordTreeLookRef look) { look_ = std::move(look); }
 
 private:
+    // The roles' bits: those of the look as the look has them, then the
+    // node's own.
+    static constexpr std::uint8_t kOwnKey = 32;
+    static constexpr std::uint8_t kOwnText = 64;
     static std::uint8_t Bit(int role) {
         switch (role) {
-            case kKeyRole:
-                return 1;
             case kTagRole:
-                return 2;
+                return RecordTreeLook::kTag;
             case kImageRole:
-                return 4;
+                return RecordTreeLook::kImage;
             case Qt::DecorationRole:
-                return 8;
+                return RecordTreeLook::kIcon;
             case Qt::ForegroundRole:
-                return 16;
+                return RecordTreeLook::kForeground;
             case Qt::FontRole:
-                return 32;
+                return RecordTreeLook::kFont;
+            case kKeyRole:
+                return kOwnKey;
             case Qt::DisplayRole:
             case Qt::EditRole:
-                return 64;  // one text for both, as the item keeps it
+                return kOwnText;  // one text for both, as the item keeps it
             default:
                 return 0;
         }
@@ -121,45 +129,70 @@ private:
                 return QMetaType::fromType<QString>();
         }
     }
+    std::uint8_t Held() const { return held_ | look_.Held(); }
+    RecordTreeLook CurrentLook() const {
+        const RecordTreeLook* look = look_.get();
+        return look ? *look : RecordTreeLook{};
+    }
     // Takes the value into the role's member; false for a value of another
     // type, or a key that would not read back the same.
     bool Keep(int role, const QVariant& value) {
         if (value.metaType() != OwnType(role)) return false;
-        switch (role) {
-            case kKeyRole: {
-                const QString text = value.toString();
-                std::string key = text.toStdString();
-                if (QString::fromStdString(key) != text) return false;
-                key_ = std::move(key);
-                return true;
-            }
-            case kTagRole:
-                tag_ = value.toString();
-                return true;
-            case kImageRole:
-                image_ = value.toString();
-                return true;
-            case Qt::DecorationRole:
-                icon_ = value.value<QIcon>();
-                return true;
-            case Qt::ForegroundRole:
-                foreground_ = value.value<QBrush>();
-                return true;
-            case Qt::FontRole:
-                font_ = value.value<QFont>();
-                return true;
-            default:
-                text_ = value.toString();
-                return true;
+        if (role == kKeyRole) {
+            const QString text = value.toString();
+            std::string key = text.toStdString();
+            if (QString::fromStdString(key) != text) return false;
+            key_ = std::move(key);
+            held_ |= kOwnKey;
+            return true;
         }
+        if (Bit(role) == kOwnText) {
+            text_ = value.toString();
+            held_ |= kOwnText;
+            return true;
+        }
+        SetPart(Bit(role), value);
+        return true;
+    }
+    // The role of `bit` is no longer held here.
+    void Drop(std::uint8_t bit) {
+        if (look_.Held() & bit) return SetPart(bit, QVariant());
+        held_ &= static_cast<std::uint8_t>(~bit);
+        if (bit == kOwnText) text_ = QString();
+    }
+    // Takes the look with the part of `bit` set to `value`, or without the
+    // part for no value: the part goes back to its default, so that the
+    // look equals others without it.
+    void SetPart(std::uint8_t bit, const QVariant& value) {
+        RecordTreeLook look = CurrentLook();
+        switch (bit) {
+            case RecordTreeLook::kTag:
+                look.tag = value.toString();
+                break;
+            case RecordTreeLook::kImage:
+                look.image = value.toString();
+                break;
+            case RecordTreeLook::kIcon:
+                look.icon = value.value<QIcon>();
+                break;
+            case RecordTreeLook::kForeground:
+                look.foreground = value.value<QBrush>();
+                break;
+            default:
+                look.font = value.value<QFont>();
+                break;
+        }
+        if (value.isValid())
+            look.held |= bit;
+        else
+            look.held &= static_cast<std::uint8_t>(~bit);
+        look_ = RecordTreeLookRef::Intern(look);
     }
 
     std::string key_;  // short keys need no memory of their own
-    QString text_, tag_, image_;
-    QIcon icon_;
-    QBrush foreground_;
-    QFont font_;
-    std::uint8_t held_ = 0;  // the roles held here, by Bit
+    QString text_;
+    RecordTreeLookRef look_;
+    std::uint8_t held_ = 0;  // the node's own roles held here, by Bit
 };
 
 }  // namespace
@@ -215,14 +248,14 @@ void RecordTree::SetImageList(const ImageList* images) {
     byKey_.ForEach([this](QTreeWidgetItem* node) { SetImage(node, Image(node)); });
 }
 
-QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
+QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const RecordTreeLook& look) {
     if (byKey_.Find(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
     auto* node = new RecordTreeItem;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
         node->SetKey(key);
         SetText(node, text);
-        SetImage(node, image);
+        node->SetLook(RecordTreeLookRef::Intern(look));
     } catch (...) {
         delete node;
         throw;
@@ -242,7 +275,7 @@ QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationshi
                                      const std::string& text, const std::string& image) {
     EndFill();  // a node placed beside another needs the tree as it is shown
     QTreeWidgetItem* relative = Relative(relativeKey);
-    QTreeWidgetItem* node = NewNode(key, text, image);
+    QTreeWidgetItem* node = NewNode(key, text, PictureLook(image));
     Insert(node, relative, relationship);
     return node;
 }
@@ -254,12 +287,14 @@ QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const Tre
         lastParentKey_ = parentKey;
     }
     QTreeWidgetItem* parent = lastParent_;
-    QTreeWidgetItem* node = NewNode(n.key, n.text, n.image);
-    // Everything is set while the node is outside the tree, where a change
-    // tells the view nothing.
-    node->setData(0, kTagRole, SharedTag(n.tag));
-    node->setForeground(0, BrushOf(n.colour));
-    node->setFont(0, FontOf(n.bold));
+    // The node's whole look is set while the node is outside the tree, where
+    // a change tells the view nothing.
+    RecordTreeLook look = PictureLook(n.image);
+    look.tag = SharedTag(n.tag);
+    look.foreground = BrushOf(n.colour);
+    look.font = FontOf(n.bold);
+    look.held |= RecordTreeLook::kTag | RecordTreeLook::kForeground | RecordTreeLook::kFont;
+    QTreeWidgetItem* node = NewNode(n.key, n.text, look);
     Insert(node, parent, parent ? tvwChild : tvwLast);
     return node;
 }
@@ -314,7 +349,16 @@ const RecordTree::Picture& RecordTree::PictureOf(const std::string& image) {
     return it->second;
 }
 
-const QVariant& RecordTree::SharedTag(const std::string& tag) {
+RecordTreeLook RecordTree::PictureLook(const std::string& image) {
+    const Picture& picture = PictureOf(image);
+    RecordTreeLook look;
+    look.image = picture.key;
+    look.icon = picture.icon;
+    look.held = RecordTreeLook::kImage | RecordTreeLook::kIcon;
+    return look;
+}
+
+const QString& RecordTree::SharedTag(const std::string& tag) {
     auto [it, added] = tags_.try_emplace(tag);
     if (added) it->second = QString::fromStdString(tag);
     return it->second;

@@ -22,6 +22,7 @@
 #include "app/mainwindow/RecordTreeIndex.h"
 
 class QMimeData;
+struct RecordTreeLook;
 
 class RecordTree : public QTreeWidget {
 public:
@@ -142,7 +143,7 @@ private:
     friend class RecordTreeDelegate;
     // A new node with its key, text and picture, entered under its key but
     // not yet in the tree; raises the error of a key already in use.
-    QTreeWidgetItem* NewNode(const std::string& key, const std::string& text, const std::string& image);
+    QTreeWidgetItem* NewNode(const std::string& key, const std::string& text, const RecordTreeLook& look);
     // The node of relativeKey (nullptr for ""); raises the error of a key
     // that is not there.
     QTreeWidgetItem* Relative(const std::string& relativeKey) const;
@@ -150,11 +151,13 @@ private:
     // The text of an image key and its picture, made once per key: most
     // nodes share a few pictures, and shared values cost one copy.
     struct Picture {
-        QVariant key;
+        QString key;
         QIcon icon;
     };
     const Picture& PictureOf(const std::string& image);
-    const QVariant& SharedTag(const std::string& tag);
+    // A look that holds just the image key and its picture.
+    RecordTreeLook PictureLook(const std::string& image);
+    const QString& SharedTag(const std::string& tag);
     const QBrush& BrushOf(std::int32_t colour);
     const QFont& FontOf(bool bold);
     void Forget(QTreeWidgetItem* node);
@@ -173,7 +176,7 @@ private:
     bool filling_ = false;
     QList<QTreeWidgetItem*> held_;  // top-level nodes added while filling
     std::unordered_map<std::string, Picture> pictures_;
-    std::unordered_map<std::string, QVariant> tags_;
+    std::unordered_map<std::string, QString> tags_;
     std::unordered_map<std::int32_t, QBrush> brushes_;
     QFont fontBase_;  // the default font the two below were made from
     QFont fonts_[2];  // plain, bold
