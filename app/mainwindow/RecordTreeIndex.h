@@ -1,12 +1,14 @@
 #pragma once
-// The record tree's nodes by key: an open-addressing table of (hash, node)
-// pairs, linear probing, at most half full; the key itself is read from the
-// node. A look-up touches one slot, and the node only where the hash agrees,
+// The record tree's nodes by key: an open-addressing table, linear probing,
+// at most 13/16 full, of nodes and beside them the low 32 bits of their keys'
+// hashes (12 bytes a slot); the key itself is read from the node. A look-up
+// scans neighbouring hashes and touches a node only where its hash agrees,
 // where a node-based map touches a bucket, a list node and its key, each far
 // apart in memory once the tree holds 100,000 nodes. A node's key must not
 // change while the node is in the index.
 #include <QTreeWidgetItem>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -28,21 +30,19 @@ public:
 
     template <class F>
     void ForEach(F f) const {
-        for (const Slot& s : slots_)
-            if (s.node) f(s.node);
+        for (QTreeWidgetItem* node : nodes_)
+            if (node) f(node);
     }
 
 private:
-    struct Slot {
-        std::size_t hash = 0;
-        QTreeWidgetItem* node = nullptr;
-    };
     // The slot holding `key`, or the empty slot where it would go; the
     // table must not be empty.
-    std::size_t SlotOf(std::string_view key, std::size_t hash) const;
+    std::size_t SlotOf(std::string_view key, std::uint32_t hash) const;
     void Grow();
 
     KeyOf keyOf_;
-    std::vector<Slot> slots_;  // a power of two of them, or none
+    // A power of two of slots, or none; an empty slot holds no node.
+    std::vector<QTreeWidgetItem*> nodes_;
+    std::vector<std::uint32_t> hashes_;
     std::size_t size_ = 0;
 };
