@@ -13,6 +13,7 @@
 
 #include "app/core/TreeKeys.h"
 #include "app/mainwindow/RecordTreeLook.h"
+#include "app/mainwindow/RecordTreeStrings.h"
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
 #include "app/trace/Trace.h"
@@ -40,18 +41,20 @@ constexpr long kErrNoSuchElement = 35601;
 // A node keeps what a record node shows in typed members of its own: the
 // item's general store costs two growing arrays per node and a variant of
 // 32 bytes per value, several times these few values. Its key and text are
-// its own; the rest (tag, image key, picture, colour, font) is the same for
-// most nodes and held in one shared look. A value of another type than a
-// role's own goes to the general store, so every value set reads back as it
-// was set.
+// its own, in one block of bytes; the rest (tag, image key, picture, colour,
+// font) is the same for most nodes and held in one shared look. A value of
+// another type than a role's own goes to the general store, so every value
+// set reads back as it was set.
 class RecordTreeItem final : public QTreeWidgetItem {
 public:
     QVariant data(int column, int role) const override {
         if (column == 0 && (Held() & Bit(role))) {
             const RecordTreeLook* look = look_.get();
             switch (role) {
-                case kKeyRole:
-                    return QString::fromStdString(key_);
+                case kKeyRole: {
+                    const std::string_view key = strings_.Key();
+                    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+                }
                 case kTagRole:
                     return look->tag;
                 case kImageRole:
@@ -63,7 +66,7 @@ public:
                 case Qt::FontRole:
                     return look->font;
                 default:
-                    return text_;
+                    return strings_.Text();
             }
         }
         return QTreeWidgetItem::data(column, role);
@@ -80,12 +83,13 @@ public:
         emitDataChanged();
     }
 
-    // The key as it was set, without a conversion; nullptr when the node
-    // holds none of its own.
-    const std::string* OwnKey() const { return (held_ & kOwnKey) ? &key_ : nullptr; }
+    // Whether the node holds a key of its own, and that key as it was set,
+    // without a conversion.
+    bool HoldsKey() const { return held_ & kOwnKey; }
+    std::string_view OwnKey() const { return strings_.Key(); }
     // Sets the key of a node not yet in the tree, byte for byte.
-    void SetKey(std::string key) {
-        key_ = std::move(key);
+    void SetKey(std::string_view key) {
+        strings_.SetKey(key);
         held_ |= kOwnKey;
     }
     // Sets every part of the look of a node not yet in the tree at once.
@@ -142,12 +146,12 @@ private:
             const QString text = value.toString();
             std::string key = text.toStdString();
             if (QString::fromStdString(key) != text) return false;
-            key_ = std::move(key);
+            strings_.SetKey(key);
             held_ |= kOwnKey;
             return true;
         }
         if (Bit(role) == kOwnText) {
-            text_ = value.toString();
+            strings_.SetText(value.toString());
             held_ |= kOwnText;
             return true;
         }
@@ -158,7 +162,7 @@ private:
     void Drop(std::uint8_t bit) {
         if (look_.Held() & bit) return SetPart(bit, QVariant());
         held_ &= static_cast<std::uint8_t>(~bit);
-        if (bit == kOwnText) text_ = QString();
+        if (bit == kOwnText) strings_.ClearText();
     }
     // Takes the look with the part of `bit` set to `value`, or without the
     // part for no value: the part goes back to its default, so that the
@@ -189,8 +193,7 @@ private:
         look_ = RecordTreeLookRef::Intern(look);
     }
 
-    std::string key_;  // short keys need no memory of their own
-    QString text_;
+    RecordTreeStrings strings_;
     RecordTreeLookRef look_;
     std::uint8_t held_ = 0;  // the node's own roles held here, by Bit
 };
@@ -442,12 +445,12 @@ QTreeWidgetItem* RecordTree::Find(const std::string& key) const { return byKey_.
 
 std::string_view RecordTree::IndexKey(const QTreeWidgetItem* node) {
     // Only NewNode's nodes enter the index, each with its key.
-    return *static_cast<const RecordTreeItem*>(node)->OwnKey();
+    return static_cast<const RecordTreeItem*>(node)->OwnKey();
 }
 
 std::string RecordTree::Key(const QTreeWidgetItem* node) {
     if (const auto* item = dynamic_cast<const RecordTreeItem*>(node))
-        if (const std::string* key = item->OwnKey()) return *key;
+        if (item->HoldsKey()) return std::string(item->OwnKey());
     return node->data(0, kKeyRole).toString().toStdString();
 }
 
