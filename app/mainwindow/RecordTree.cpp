@@ -87,10 +87,11 @@ public:
     // without a conversion.
     bool HoldsKey() const { return held_ & kOwnKey; }
     std::string_view OwnKey() const { return strings_.Key(); }
-    // Sets the key of a node not yet in the tree, byte for byte.
-    void SetKey(std::string_view key) {
-        strings_.SetKey(key);
-        held_ |= kOwnKey;
+    // Sets the key (byte for byte) and the text of a node not yet in the
+    // tree.
+    void SetKeyAndText(std::string_view key, const QString& text) {
+        strings_.Set(key, text);
+        held_ |= kOwnKey | kOwnText;
     }
     // Sets every part of the look of a node not yet in the tree at once.
     void SetLook(RecordTreeLookRef look) { look_ = std::move(look); }
@@ -256,8 +257,7 @@ QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& 
     auto* node = new RecordTreeItem;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
-        node->SetKey(key);
-        SetText(node, text);
+        node->SetKeyAndText(key, qtplat::AnsiToQString(text));
         node->SetLook(RecordTreeLookRef::Intern(look));
     } catch (...) {
         delete node;

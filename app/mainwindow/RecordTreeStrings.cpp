@@ -67,9 +67,11 @@ void RecordTreeStrings::SetKey(std::string_view key) {
     bytes_ = std::move(block);
 }
 
-void RecordTreeStrings::SetText(const QString& text) {
-    const std::string_view key = Key();
-    Header h = Read();
+void RecordTreeStrings::SetText(const QString& text) { Set(Key(), text); }
+
+void RecordTreeStrings::Set(std::string_view key, const QString& text) {
+    // `key` may lie in the old block, which is given up only at the end.
+    Header h;
     h.keySize = Size32(key.size());
     h.textSize = Size32(static_cast<std::size_t>(text.size()));
     h.form = kNull;

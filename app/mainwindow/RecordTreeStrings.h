@@ -22,6 +22,8 @@ public:
     // memory runs out, and std::length_error for a key or text of 4 GiB.
     void SetKey(std::string_view key);
     void SetText(const QString& text);
+    // Both at once, in one allocation.
+    void Set(std::string_view key, const QString& text);
     // Frees the text's bytes; Text() is null again.
     void ClearText() { SetText(QString()); }
 

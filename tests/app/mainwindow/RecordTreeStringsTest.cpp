@@ -1,6 +1,6 @@
 // A record node's key and text in their one block of bytes: every key reads
 // back byte for byte and every text unit for unit, whichever is set first
-// and however often either changes.
+// (or both at once) and however often either changes.
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -29,7 +29,7 @@ void ExpectText(const RecordTreeStrings& s, const QString& text) {
     EXPECT_EQ(s.Text(), text);
 }
 
-TEST(RecordTreeStringsTest, AKeyAndATextReadBackAsSetInEitherOrder) {
+TEST(RecordTreeStringsTest, AKeyAndATextReadBackAsSetInEitherOrderOrAtOnce) {
     for (const std::string& key : Keys()) {
         for (const QString& text : Texts()) {
             SCOPED_TRACE(key.size());
@@ -45,6 +45,11 @@ TEST(RecordTreeStringsTest, AKeyAndATextReadBackAsSetInEitherOrder) {
             textFirst.SetKey(key);
             EXPECT_EQ(textFirst.Key(), key);
             ExpectText(textFirst, text);
+
+            RecordTreeStrings both;
+            both.Set(key, text);
+            EXPECT_EQ(both.Key(), key);
+            ExpectText(both, text);
         }
     }
 }
