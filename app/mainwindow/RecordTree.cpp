@@ -249,21 +249,27 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
 void RecordTree::SetImageList(const ImageList* images) {
     images_ = images;
     pictures_.clear();
+    looks_.clear();
     byKey_.ForEach([this](QTreeWidgetItem* node) { SetImage(node, Image(node)); });
 }
 
-QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const RecordTreeLook& look) {
-    if (byKey_.Find(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, RecordTreeLookRef look) {
+    // One probe of the index both finds a key in use and enters the node.
     auto* node = new RecordTreeItem;
+    bool entered = false;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
         node->SetKeyAndText(key, qtplat::AnsiToQString(text));
-        node->SetLook(RecordTreeLookRef::Intern(look));
+        node->SetLook(std::move(look));
+        entered = byKey_.Insert(node);
     } catch (...) {
         delete node;
         throw;
     }
-    byKey_.Insert(node);
+    if (!entered) {
+        delete node;
+        throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    }
     return node;
 }
 
@@ -278,7 +284,7 @@ QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationshi
                                      const std::string& text, const std::string& image) {
     EndFill();  // a node placed beside another needs the tree as it is shown
     QTreeWidgetItem* relative = Relative(relativeKey);
-    QTreeWidgetItem* node = NewNode(key, text, PictureLook(image));
+    QTreeWidgetItem* node = NewNode(key, text, RecordTreeLookRef::Intern(PictureLook(image)));
     Insert(node, relative, relationship);
     return node;
 }
@@ -292,12 +298,7 @@ QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const Tre
     QTreeWidgetItem* parent = lastParent_;
     // The node's whole look is set while the node is outside the tree, where
     // a change tells the view nothing.
-    RecordTreeLook look = PictureLook(n.image);
-    look.tag = SharedTag(n.tag);
-    look.foreground = BrushOf(n.colour);
-    look.font = FontOf(n.bold);
-    look.held |= RecordTreeLook::kTag | RecordTreeLook::kForeground | RecordTreeLook::kFont;
-    QTreeWidgetItem* node = NewNode(n.key, n.text, look);
+    QTreeWidgetItem* node = NewNode(n.key, n.text, LookOf(n));
     Insert(node, parent, parent ? tvwChild : tvwLast);
     return node;
 }
@@ -361,6 +362,19 @@ RecordTreeLook RecordTree::PictureLook(const std::string& image) {
     return look;
 }
 
+const RecordTreeLookRef& RecordTree::LookOf(const TreeNode& n) {
+    const QFont& font = FontOf(n.bold);  // first: new fonts drop the looks made before
+    LookKey key{n.image, n.tag, n.colour, n.bold};
+    auto it = looks_.find(key);
+    if (it != looks_.end()) return it->second;
+    RecordTreeLook look = PictureLook(n.image);
+    look.tag = SharedTag(n.tag);
+    look.foreground = BrushOf(n.colour);
+    look.font = font;
+    look.held |= RecordTreeLook::kTag | RecordTreeLook::kForeground | RecordTreeLook::kFont;
+    return looks_.emplace(std::move(key), RecordTreeLookRef::Intern(look)).first->second;
+}
+
 const QString& RecordTree::SharedTag(const std::string& tag) {
     auto [it, added] = tags_.try_emplace(tag);
     if (added) it->second = QString::fromStdString(tag);
@@ -382,6 +396,7 @@ const QFont& RecordTree::FontOf(bool bold) {
         fonts_[0].setBold(false);
         fonts_[1] = base;
         fonts_[1].setBold(true);
+        looks_.clear();
     }
     return fonts_[bold ? 1 : 0];
 }

@@ -24,16 +24,18 @@ QTreeWidgetItem* RecordTreeIndex::Find(std::string_view key) const {
     return nodes_[SlotOf(key, HashOf(key))];
 }
 
-void RecordTreeIndex::Insert(QTreeWidgetItem* node) {
+bool RecordTreeIndex::Insert(QTreeWidgetItem* node) {
     // At most 13/16 full: an empty slot is never far for linear probing,
     // and 100,000 nodes still fit 131,072 slots.
     if ((size_ + 1) * 16 > nodes_.size() * 13) Grow();
     const std::string_view key = keyOf_(node);
     const std::uint32_t hash = HashOf(key);
     const std::size_t i = SlotOf(key, hash);
+    if (nodes_[i]) return false;
     nodes_[i] = node;
     hashes_[i] = hash;
     ++size_;
+    return true;
 }
 
 void RecordTreeIndex::Erase(std::string_view key) {

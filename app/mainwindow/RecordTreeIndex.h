@@ -20,8 +20,9 @@ public:
 
     // The node with `key`, or nullptr.
     QTreeWidgetItem* Find(std::string_view key) const;
-    // Enters `node` under its key, which no node in the index has.
-    void Insert(QTreeWidgetItem* node);
+    // Enters `node` under its key; false (and nothing changes) when a node
+    // with that key is there.
+    bool Insert(QTreeWidgetItem* node);
     // Takes out the node with `key`, if there is one.
     void Erase(std::string_view key);
     // Empties the index and gives back its memory.
