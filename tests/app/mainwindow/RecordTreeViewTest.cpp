@@ -35,6 +35,16 @@ constexpr std::int32_t kRecord = 4;
 
 std::string Key(std::int32_t n) { return std::to_string(n) + "key"; }
 
+// A record's node as the core adds it.
+TreeNode RecordNode(const std::string& key, const std::string& text, const std::string& image) {
+    TreeNode node;
+    node.key = key;
+    node.text = text;
+    node.image = image;
+    node.tag = "2";
+    return node;
+}
+
 class TreeViewTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -359,12 +369,7 @@ TEST_F(TreeViewTest, DoubleClickOnARecordEditsAndInsertOnARecordDoesNothing) {
 }
 
 TEST_F(TreeViewTest, AnUnknownImageKeyShowsNoIcon) {
-    TreeNode node;
-    node.key = "900key";
-    node.text = "Odd";
-    node.image = "44key";
-    node.tag = "2";
-    w->AddTreeNode("0key", node);
+    w->AddTreeNode("0key", RecordNode("900key", "Odd", "44key"));
     QTreeWidgetItem* item = Node("900key");
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->icon(0).isNull());
@@ -463,11 +468,7 @@ TEST_F(TreeViewTest, AddingUnderAKeyInUseOrBesideNoNodeRaisesAndChangesNothing) 
 // used again.
 TEST_F(TreeViewTest, NodesAddedAfterANewImageListShowItsPictures) {
     RecordTree& tree = *w->trvDatabase;
-    TreeNode node;
-    node.text = "Pictured";
-    node.image = "1key";
-    node.tag = "2";
-    node.key = "900key";
+    TreeNode node = RecordNode("900key", "Pictured", "1key");
     w->AddTreeNode("0key", node);
     ASSERT_TRUE(w->imlMainList->Has("1key"));
     ASSERT_FALSE(Node("900key")->icon(0).isNull());
