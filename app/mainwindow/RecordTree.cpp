@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/core/TreeKeys.h"
+#include "app/mainwindow/RecordTreeLook.h"
+#include "app/mainwindow/RecordTreeStrings.h"
 #include "app/mainwindow/Twips.h"
 #include "app/mainwindow/VbEvents.h"
 #include "app/trace/Trace.h"
@@ -38,29 +40,33 @@ constexpr long kErrNoSuchElement = 35601;
 
 // A node keeps what a record node shows in typed members of its own: the
 // item's general store costs two growing arrays per node and a variant of
-// 32 bytes per value, several times these few values, which are mostly
-// shared between nodes (a QString, QIcon, QBrush or QFont copy shares its
-// data). A value of another type than a role's own goes to the general
-// store, so every value set reads back as it was set.
+// 32 bytes per value, several times these few values. Its key and text are
+// its own, in one block of bytes; the rest (tag, image key, picture, colour,
+// font) is the same for most nodes and held in one shared look. A value of
+// another type than a role's own goes to the general store, so every value
+// set reads back as it was set.
 class RecordTreeItem final : public QTreeWidgetItem {
 public:
     QVariant data(int column, int role) const override {
-        if (column == 0 && (held_ & Bit(role))) {
+        if (column == 0 && (Held() & Bit(role))) {
+            const RecordTreeLook* look = look_.get();
             switch (role) {
-                case kKeyRole:
-                    return QString::fromStdString(key_);
+                case kKeyRole: {
+                    const std::string_view key = strings_.Key();
+                    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+                }
                 case kTagRole:
-                    return tag_;
+                    return look->tag;
                 case kImageRole:
-                    return image_;
+                    return look->image;
                 case Qt::DecorationRole:
-                    return icon_;
+                    return look->icon;
                 case Qt::ForegroundRole:
-                    return foreground_;
+                    return look->foreground;
                 case Qt::FontRole:
-                    return font_;
+                    return look->font;
                 default:
-                    return text_;
+                    return strings_.Text();
             }
         }
         return QTreeWidgetItem::data(column, role);
@@ -69,42 +75,49 @@ public:
     void setData(int column, int role, const QVariant& value) override {
         const std::uint8_t bit = column == 0 ? Bit(role) : 0;
         if (!bit) return QTreeWidgetItem::setData(column, role, value);
-        if ((held_ & bit) && value.metaType() == OwnType(role) && data(column, role) == value) return;
+        if ((Held() & bit) && value.metaType() == OwnType(role) && data(column, role) == value) return;
         if (!Keep(role, value)) {
-            held_ &= static_cast<std::uint8_t>(~bit);
+            Drop(bit);
             return QTreeWidgetItem::setData(column, role, value);
         }
-        held_ |= bit;
         emitDataChanged();
     }
 
-    // The key as it was set, without a conversion; nullptr when the node
-    // holds none of its own.
-    const std::string* OwnKey() const { return (held_ & Bit(kKeyRole)) ? &key_ : nullptr; }
-    // Sets the key of a node not yet in the tree, byte for byte.
-    void SetKey(std::string key) {
-        key_ = std::move(key);
-        held_ |= Bit(kKeyRole);
+    // Whether the node holds a key of its own, and that key as it was set,
+    // without a conversion.
+    bool HoldsKey() const { return held_ & kOwnKey; }
+    std::string_view OwnKey() const { return strings_.Key(); }
+    // Sets the key (byte for byte) and the text of a node not yet in the
+    // tree.
+    void SetKeyAndText(std::string_view key, const QString& text) {
+        strings_.Set(key, text);
+        held_ |= kOwnKey | kOwnText;
     }
+    // Sets every part of the look of a node not yet in the tree at once.
+    void SetLook(RecordTreeLookRef look) { look_ = std::move(look); }
 
 private:
+    // The roles' bits: those of the look as the look has them, then the
+    // node's own.
+    static constexpr std::uint8_t kOwnKey = 32;
+    static constexpr std::uint8_t kOwnText = 64;
     static std::uint8_t Bit(int role) {
         switch (role) {
-            case kKeyRole:
-                return 1;
             case kTagRole:
-                return 2;
+                return RecordTreeLook::kTag;
             case kImageRole:
-                return 4;
+                return RecordTreeLook::kImage;
             case Qt::DecorationRole:
-                return 8;
+                return RecordTreeLook::kIcon;
             case Qt::ForegroundRole:
-                return 16;
+                return RecordTreeLook::kForeground;
             case Qt::FontRole:
-                return 32;
+                return RecordTreeLook::kFont;
+            case kKeyRole:
+                return kOwnKey;
             case Qt::DisplayRole:
             case Qt::EditRole:
-                return 64;  // one text for both, as the item keeps it
+                return kOwnText;  // one text for both, as the item keeps it
             default:
                 return 0;
         }
@@ -121,45 +134,69 @@ private:
                 return QMetaType::fromType<QString>();
         }
     }
+    std::uint8_t Held() const { return held_ | look_.Held(); }
+    RecordTreeLook CurrentLook() const {
+        const RecordTreeLook* look = look_.get();
+        return look ? *look : RecordTreeLook{};
+    }
     // Takes the value into the role's member; false for a value of another
     // type, or a key that would not read back the same.
     bool Keep(int role, const QVariant& value) {
         if (value.metaType() != OwnType(role)) return false;
-        switch (role) {
-            case kKeyRole: {
-                const QString text = value.toString();
-                std::string key = text.toStdString();
-                if (QString::fromStdString(key) != text) return false;
-                key_ = std::move(key);
-                return true;
-            }
-            case kTagRole:
-                tag_ = value.toString();
-                return true;
-            case kImageRole:
-                image_ = value.toString();
-                return true;
-            case Qt::DecorationRole:
-                icon_ = value.value<QIcon>();
-                return true;
-            case Qt::ForegroundRole:
-                foreground_ = value.value<QBrush>();
-                return true;
-            case Qt::FontRole:
-                font_ = value.value<QFont>();
-                return true;
-            default:
-                text_ = value.toString();
-                return true;
+        if (role == kKeyRole) {
+            const QString text = value.toString();
+            std::string key = text.toStdString();
+            if (QString::fromStdString(key) != text) return false;
+            strings_.SetKey(key);
+            held_ |= kOwnKey;
+            return true;
         }
+        if (Bit(role) == kOwnText) {
+            strings_.SetText(value.toString());
+            held_ |= kOwnText;
+            return true;
+        }
+        SetPart(Bit(role), value);
+        return true;
+    }
+    // The role of `bit` is no longer held here.
+    void Drop(std::uint8_t bit) {
+        if (look_.Held() & bit) return SetPart(bit, QVariant());
+        held_ &= static_cast<std::uint8_t>(~bit);
+        if (bit == kOwnText) strings_.ClearText();
+    }
+    // Takes the look with the part of `bit` set to `value`, or without the
+    // part for no value: the part goes back to its default, so that the
+    // look equals others without it.
+    void SetPart(std::uint8_t bit, const QVariant& value) {
+        RecordTreeLook look = CurrentLook();
+        switch (bit) {
+            case RecordTreeLook::kTag:
+                look.tag = value.toString();
+                break;
+            case RecordTreeLook::kImage:
+                look.image = value.toString();
+                break;
+            case RecordTreeLook::kIcon:
+                look.icon = value.value<QIcon>();
+                break;
+            case RecordTreeLook::kForeground:
+                look.foreground = value.value<QBrush>();
+                break;
+            default:
+                look.font = value.value<QFont>();
+                break;
+        }
+        if (value.isValid())
+            look.held |= bit;
+        else
+            look.held &= static_cast<std::uint8_t>(~bit);
+        look_ = RecordTreeLookRef::Intern(look);
     }
 
-    std::string key_;  // short keys need no memory of their own
-    QString text_, tag_, image_;
-    QIcon icon_;
-    QBrush foreground_;
-    QFont font_;
-    std::uint8_t held_ = 0;  // the roles held here, by Bit
+    RecordTreeStrings strings_;
+    RecordTreeLookRef look_;
+    std::uint8_t held_ = 0;  // the node's own roles held here, by Bit
 };
 
 }  // namespace
@@ -212,22 +249,27 @@ RecordTree::RecordTree(QWidget* parent) : QTreeWidget(parent) {
 void RecordTree::SetImageList(const ImageList* images) {
     images_ = images;
     pictures_.clear();
+    looks_.clear();
     byKey_.ForEach([this](QTreeWidgetItem* node) { SetImage(node, Image(node)); });
 }
 
-QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, const std::string& image) {
-    if (byKey_.Find(key)) throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+QTreeWidgetItem* RecordTree::NewNode(const std::string& key, const std::string& text, RecordTreeLookRef look) {
+    // One probe of the index both finds a key in use and enters the node.
     auto* node = new RecordTreeItem;
+    bool entered = false;
     try {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
-        node->SetKey(key);
-        SetText(node, text);
-        SetImage(node, image);
+        node->SetKeyAndText(key, qtplat::AnsiToQString(text));
+        node->SetLook(std::move(look));
+        entered = byKey_.Insert(node);
     } catch (...) {
         delete node;
         throw;
     }
-    byKey_.Insert(node);
+    if (!entered) {
+        delete node;
+        throw vb::VbError(kErrKeyNotUnique, "Key is not unique in collection");
+    }
     return node;
 }
 
@@ -242,7 +284,7 @@ QTreeWidgetItem* RecordTree::AddNode(const std::string& relativeKey, Relationshi
                                      const std::string& text, const std::string& image) {
     EndFill();  // a node placed beside another needs the tree as it is shown
     QTreeWidgetItem* relative = Relative(relativeKey);
-    QTreeWidgetItem* node = NewNode(key, text, image);
+    QTreeWidgetItem* node = NewNode(key, text, RecordTreeLookRef::Intern(PictureLook(image)));
     Insert(node, relative, relationship);
     return node;
 }
@@ -254,12 +296,9 @@ QTreeWidgetItem* RecordTree::AddTreeNode(const std::string& parentKey, const Tre
         lastParentKey_ = parentKey;
     }
     QTreeWidgetItem* parent = lastParent_;
-    QTreeWidgetItem* node = NewNode(n.key, n.text, n.image);
-    // Everything is set while the node is outside the tree, where a change
-    // tells the view nothing.
-    node->setData(0, kTagRole, SharedTag(n.tag));
-    node->setForeground(0, BrushOf(n.colour));
-    node->setFont(0, FontOf(n.bold));
+    // The node's whole look is set while the node is outside the tree, where
+    // a change tells the view nothing.
+    QTreeWidgetItem* node = NewNode(n.key, n.text, LookOf(n));
     Insert(node, parent, parent ? tvwChild : tvwLast);
     return node;
 }
@@ -314,7 +353,29 @@ const RecordTree::Picture& RecordTree::PictureOf(const std::string& image) {
     return it->second;
 }
 
-const QVariant& RecordTree::SharedTag(const std::string& tag) {
+RecordTreeLook RecordTree::PictureLook(const std::string& image) {
+    const Picture& picture = PictureOf(image);
+    RecordTreeLook look;
+    look.image = picture.key;
+    look.icon = picture.icon;
+    look.held = RecordTreeLook::kImage | RecordTreeLook::kIcon;
+    return look;
+}
+
+const RecordTreeLookRef& RecordTree::LookOf(const TreeNode& n) {
+    const QFont& font = FontOf(n.bold);  // first: new fonts drop the looks made before
+    LookKey key{n.image, n.tag, n.colour, n.bold};
+    auto it = looks_.find(key);
+    if (it != looks_.end()) return it->second;
+    RecordTreeLook look = PictureLook(n.image);
+    look.tag = SharedTag(n.tag);
+    look.foreground = BrushOf(n.colour);
+    look.font = font;
+    look.held |= RecordTreeLook::kTag | RecordTreeLook::kForeground | RecordTreeLook::kFont;
+    return looks_.emplace(std::move(key), RecordTreeLookRef::Intern(look)).first->second;
+}
+
+const QString& RecordTree::SharedTag(const std::string& tag) {
     auto [it, added] = tags_.try_emplace(tag);
     if (added) it->second = QString::fromStdString(tag);
     return it->second;
@@ -335,6 +396,7 @@ const QFont& RecordTree::FontOf(bool bold) {
         fonts_[0].setBold(false);
         fonts_[1] = base;
         fonts_[1].setBold(true);
+        looks_.clear();
     }
     return fonts_[bold ? 1 : 0];
 }
@@ -398,12 +460,12 @@ QTreeWidgetItem* RecordTree::Find(const std::string& key) const { return byKey_.
 
 std::string_view RecordTree::IndexKey(const QTreeWidgetItem* node) {
     // Only NewNode's nodes enter the index, each with its key.
-    return *static_cast<const RecordTreeItem*>(node)->OwnKey();
+    return static_cast<const RecordTreeItem*>(node)->OwnKey();
 }
 
 std::string RecordTree::Key(const QTreeWidgetItem* node) {
     if (const auto* item = dynamic_cast<const RecordTreeItem*>(node))
-        if (const std::string* key = item->OwnKey()) return *key;
+        if (item->HoldsKey()) return std::string(item->OwnKey());
     return node->data(0, kKeyRole).toString().toStdString();
 }
 

@@ -20,6 +20,7 @@
 #include "app/core/CoreView.h"
 #include "app/mainwindow/ImageList.h"
 #include "app/mainwindow/RecordTreeIndex.h"
+#include "app/mainwindow/RecordTreeLook.h"
 
 class QMimeData;
 
@@ -142,7 +143,7 @@ private:
     friend class RecordTreeDelegate;
     // A new node with its key, text and picture, entered under its key but
     // not yet in the tree; raises the error of a key already in use.
-    QTreeWidgetItem* NewNode(const std::string& key, const std::string& text, const std::string& image);
+    QTreeWidgetItem* NewNode(const std::string& key, const std::string& text, RecordTreeLookRef look);
     // The node of relativeKey (nullptr for ""); raises the error of a key
     // that is not there.
     QTreeWidgetItem* Relative(const std::string& relativeKey) const;
@@ -150,11 +151,30 @@ private:
     // The text of an image key and its picture, made once per key: most
     // nodes share a few pictures, and shared values cost one copy.
     struct Picture {
-        QVariant key;
+        QString key;
         QIcon icon;
     };
     const Picture& PictureOf(const std::string& image);
-    const QVariant& SharedTag(const std::string& tag);
+    // A look that holds just the image key and its picture.
+    RecordTreeLook PictureLook(const std::string& image);
+    // The whole look of a node of the core's tree, made once for each
+    // picture, tag, colour and weight: a fill of 100,000 nodes meets a
+    // handful of them.
+    const RecordTreeLookRef& LookOf(const TreeNode& node);
+    struct LookKey {
+        std::string image;
+        std::string tag;
+        std::int32_t colour;
+        bool bold;
+        bool operator==(const LookKey&) const = default;
+    };
+    struct LookKeyHash {
+        std::size_t operator()(const LookKey& k) const {
+            const std::hash<std::string> h;
+            return h(k.image) ^ (h(k.tag) << 1) ^ (static_cast<std::size_t>(k.colour) << 2) ^ k.bold;
+        }
+    };
+    const QString& SharedTag(const std::string& tag);
     const QBrush& BrushOf(std::int32_t colour);
     const QFont& FontOf(bool bold);
     void Forget(QTreeWidgetItem* node);
@@ -173,10 +193,11 @@ private:
     bool filling_ = false;
     QList<QTreeWidgetItem*> held_;  // top-level nodes added while filling
     std::unordered_map<std::string, Picture> pictures_;
-    std::unordered_map<std::string, QVariant> tags_;
+    std::unordered_map<std::string, QString> tags_;
     std::unordered_map<std::int32_t, QBrush> brushes_;
     QFont fontBase_;  // the default font the two below were made from
     QFont fonts_[2];  // plain, bold
+    std::unordered_map<LookKey, RecordTreeLookRef, LookKeyHash> looks_;  // made with these pictures and fonts
     std::string dropHighlight_;
     bool dragging_ = false;  // OLEDrag's drag is running
     float pointerX_ = 0;

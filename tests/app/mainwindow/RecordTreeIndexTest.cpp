@@ -24,7 +24,7 @@ class IndexTest : public ::testing::Test {
 protected:
     QTreeWidgetItem* Add(const std::string& key) {
         items_.push_back(std::make_unique<KeyedItem>(key));
-        index.Insert(items_.back().get());
+        EXPECT_TRUE(index.Insert(items_.back().get()));
         model[key] = items_.back().get();
         return items_.back().get();
     }
@@ -71,6 +71,11 @@ TEST_F(IndexTest, KeysDifferingInOneByteAreApartAndAbsentKeysAreNotFound) {
     EXPECT_EQ(index.Find("21key"), b);
     EXPECT_EQ(index.Find("12Key"), c);
     for (const char* absent : {"", "12", "12key ", "key", "112key"}) EXPECT_EQ(index.Find(absent), nullptr) << absent;
+    // A second node under a key in use is refused and the first kept.
+    KeyedItem again("21key");
+    EXPECT_FALSE(index.Insert(&again));
+    EXPECT_EQ(index.Find("21key"), b);
+    EXPECT_EQ(index.Size(), 3u);
 }
 
 // Random inserts and erasures, with the table growing and its runs of

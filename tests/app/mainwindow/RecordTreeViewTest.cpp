@@ -8,9 +8,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPixmap>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <functional>
 
 #include "MainWindowFixture.h"
 #include "ScopedEnv.h"
@@ -20,6 +22,7 @@
 #include "app/core/modMainUsers.h"
 #include "app/mainwindow/RecordTree.h"
 #include "platform/CodePage.h"
+#include "platform/VbError.h"
 #include "platform/qt/AnsiText.h"
 
 namespace guitest {
@@ -31,6 +34,16 @@ constexpr std::int32_t kFolder = 1;
 constexpr std::int32_t kRecord = 4;
 
 std::string Key(std::int32_t n) { return std::to_string(n) + "key"; }
+
+// A record's node as the core adds it.
+TreeNode RecordNode(const std::string& key, const std::string& text, const std::string& image) {
+    TreeNode node;
+    node.key = key;
+    node.text = text;
+    node.image = image;
+    node.tag = "2";
+    return node;
+}
 
 class TreeViewTest : public MainWindowTest {
 protected:
@@ -356,12 +369,7 @@ TEST_F(TreeViewTest, DoubleClickOnARecordEditsAndInsertOnARecordDoesNothing) {
 }
 
 TEST_F(TreeViewTest, AnUnknownImageKeyShowsNoIcon) {
-    TreeNode node;
-    node.key = "900key";
-    node.text = "Odd";
-    node.image = "44key";
-    node.tag = "2";
-    w->AddTreeNode("0key", node);
+    w->AddTreeNode("0key", RecordNode("900key", "Odd", "44key"));
     QTreeWidgetItem* item = Node("900key");
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->icon(0).isNull());
@@ -421,6 +429,68 @@ TEST_F(TreeViewTest, NodesFromTheCoreShowTheirRowsAndStayApart) {
     EXPECT_EQ(tree.Image(Node(Key(904))), "1key");
     EXPECT_EQ(tree.Image(Node(Key(910))), "1key");
     EXPECT_EQ(Node(Key(910))->icon(0).cacheKey(), Node(Key(903))->icon(0).cacheKey());
+}
+
+// A key in use or a relative that is not there is refused with the tree's
+// error, and the tree keeps what it had.
+TEST_F(TreeViewTest, AddingUnderAKeyInUseOrBesideNoNodeRaisesAndChangesNothing) {
+    RecordTree& tree = *w->trvDatabase;
+    QTreeWidgetItem* record = Node(Key(kRecord));
+    ASSERT_NE(record, nullptr);
+    const std::string text = RecordTree::Text(record);
+    const int count = tree.NodeCount();
+    TreeNode twin;
+    twin.key = Key(kRecord);
+    twin.text = "Twin";
+    const std::function<void()> adds[] = {
+        [&] { tree.AddNode("0key", RecordTree::tvwChild, Key(kRecord), "Twin", "1key"); },
+        [&] { w->AddTreeNode("0key", twin); },
+        [&] { tree.AddNode("999key", RecordTree::tvwChild, "998key", "Orphan", "1key"); },
+    };
+    const long errors[] = {35602, 35602, 35601};
+    for (std::size_t i = 0; i < std::size(adds); ++i) {
+        SCOPED_TRACE(i);
+        try {
+            adds[i]();
+            ADD_FAILURE() << "no error";
+        } catch (const vb::VbError& e) {
+            EXPECT_EQ(e.Number(), errors[i]);
+        }
+        EXPECT_EQ(tree.NodeCount(), count);
+        EXPECT_EQ(tree.Find(Key(kRecord)), record);
+        EXPECT_EQ(RecordTree::Text(record), text);
+        EXPECT_EQ(tree.Find("998key"), nullptr);
+    }
+}
+
+// Nodes the core adds after the tree was given other pictures show the new
+// pictures, as the nodes already there do: nothing made for the old list is
+// used again.
+TEST_F(TreeViewTest, NodesAddedAfterANewImageListShowItsPictures) {
+    RecordTree& tree = *w->trvDatabase;
+    TreeNode node = RecordNode("900key", "Pictured", "1key");
+    w->AddTreeNode("0key", node);
+    ASSERT_TRUE(w->imlMainList->Has("1key"));
+    ASSERT_FALSE(Node("900key")->icon(0).isNull());
+
+    ImageList other;
+    QPixmap green(16, 16);
+    green.fill(Qt::green);
+    other.Add("1key", QIcon(green));
+    tree.SetImageList(&other);
+    node.key = "901key";
+    w->AddTreeNode("0key", node);
+    for (const char* key : {"900key", "901key"}) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(Node(key)->icon(0).cacheKey(), other.Icon("1key").cacheKey());
+        EXPECT_EQ(tree.Image(Node(key)), "1key");
+    }
+    tree.SetImageList(nullptr);
+    node.key = "902key";
+    w->AddTreeNode("0key", node);
+    EXPECT_TRUE(Node("902key")->icon(0).isNull());
+    EXPECT_TRUE(Node("900key")->icon(0).isNull());
+    tree.SetImageList(w->imlMainList);
 }
 
 // A node keeps its own values compactly, but any value set through the
