@@ -336,7 +336,9 @@ void VEDataManager::ReadTable(const std::string& InpStr, Table& BufTbl) {
     BufTbl.Records.clear();
     if (declared != 0 && InpStr.compare(pos, kItem.size(), kItem) == 0) {
         pos += kItem.size();
-        std::vector<std::string> values(cols);
+        // As the file reader does: views of the text, or of an unescaped
+        // copy where a value has an escape, stored as one block.
+        std::vector<std::string> unescaped(cols);
         std::vector<std::string_view> views(cols);
         for (std::int32_t r = 0; r < declared && pos <= InpStr.size(); ++r) {
             std::size_t next = InpStr.find(kItem, pos);
@@ -346,14 +348,13 @@ void VEDataManager::ReadTable(const std::string& InpStr, Table& BufTbl) {
             // closing SEP and marker after its values.
             std::size_t p = 0;
             for (std::size_t c = 0; c < cols; ++c) {
-                values[c].clear();
+                views[c] = {};
                 if (p > text.size()) continue;
                 std::size_t sep = text.find(SEP, p);
                 std::size_t stop = sep == std::string_view::npos ? text.size() : sep;
-                values[c] = fmt::UnescapeSep(text.substr(p, stop - p));
+                views[c] = fmt::UnescapedView(text.substr(p, stop - p), false, unescaped[c]);
                 p = stop + 1;
             }
-            views.assign(values.begin(), values.end());
             BufTbl.Records.emplace_back().fields.Assign(views);
             if (next == std::string::npos) break;
             pos = next + kItem.size();
